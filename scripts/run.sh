@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds a Release build into build/ and runs the main job on the
+# bundled samples. Starts the desktop application afterwards when a display is present.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/setup.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMIVEX_BUILD_TESTS=OFF
+cmake --build build
+
+cli=build/bin/lumivex-cli
+"$cli" --version
+"$cli" info samples/*.jpg samples/*.bmp 2>/dev/null || "$cli" info samples/*
+
+if [[ -n "${DISPLAY:-}" && -z "${CI:-}" && -t 1 ]]; then
+    build/bin/lumivex &
+fi
