@@ -1,0 +1,199 @@
+#include "engine/resample.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace lumivex::engine {
+
+float CubicWeight(int32_t tap, float t) {
+    const float t2 = t * t;
+    const float t3 = t2 * t;
+    switch (tap) {
+        case -1:
+            return (-t3 + 2.0f * t2 - t) / 2.0f;
+        case 0:
+            return (3.0f * t3 - 5.0f * t2 + 2.0f) / 2.0f;
+        case 1:
+            return (-3.0f * t3 + 4.0f * t2 + t) / 2.0f;
+        case 2:
+            return (t3 - t2) / 2.0f;
+        default:
+            return 0.0f;
+    }
+}
+
+float BSplineWeight(int32_t tap, float t) {
+    const float t2 = t * t;
+    const float t3 = t2 * t;
+    switch (tap) {
+        case -1: {
+            const float u = 1.0f - t;
+            return u * u * u / 6.0f;
+        }
+        case 0:
+            return (3.0f * t3 - 6.0f * t2 + 4.0f) / 6.0f;
+        case 1:
+            return (-3.0f * t3 + 3.0f * t2 + 3.0f * t + 1.0f) / 6.0f;
+        case 2:
+            return t3 / 6.0f;
+        default:
+            return 0.0f;
+    }
+}
+
+namespace {
+
+constexpr int32_t kMaxChannels = 4;
+
+uint8_t ClampToByte(float s) {
+    return static_cast<uint8_t>(std::clamp(s + 0.5f, 0.0f, 255.0f));
+}
+
+// The frame position of the destination grid point (x, y) under T.
+void TransformPoint(const AffineTransform& t, float x, float y, double& outX, double& outY) {
+    outX = t[2] + (t[1] * y + (1.0 + t[0]) * x);
+    outY = t[5] + ((1.0 + t[4]) * y + t[3] * x);
+}
+
+// The largest position of src the 4 × 4 window allows, per axis.
+double LastColumn(BytePlane src) {
+    return src.cols - 3;
+}
+double LastRow(BytePlane src) {
+    return src.rows - 3;
+}
+
+}  // namespace
+
+void SampleCubic(BytePlane src, double x, double y, uint8_t* out) {
+    const auto x0 = static_cast<int32_t>(std::floor(x));
+    const auto y0 = static_cast<int32_t>(std::floor(y));
+    const auto fx = static_cast<float>(x - x0);
+    const auto fy = static_cast<float>(y - y0);
+    float wx[4];
+    float wy[4];
+    for (int32_t k = 0; k < 4; ++k) {
+        wx[k] = CubicWeight(k - 1, fx);
+        wy[k] = CubicWeight(k - 1, fy);
+    }
+    float sum[kMaxChannels] = {};
+    const int32_t channels = src.channels;
+    for (int32_t dy = 0; dy < 4; ++dy) {
+        const uint8_t* row = src.Row(y0 - 1 + dy) + static_cast<size_t>(x0 - 1) * channels;
+        for (int32_t dx = 0; dx < 4; ++dx) {
+            const float w = wx[dx] * wy[dy];
+            for (int32_t ch = 0; ch < channels; ++ch) {
+                sum[ch] += row[dx * channels + ch] * w;
+            }
+        }
+    }
+    for (int32_t ch = 0; ch < channels; ++ch) {
+        out[ch] = ClampToByte(sum[ch]);
+    }
+}
+
+void ResampleCubic(BytePlane dst, BytePlane src) {
+    const float sy = static_cast<float>(src.rows) / static_cast<float>(dst.rows);
+    const float sx = static_cast<float>(src.cols) / static_cast<float>(dst.cols);
+    const auto lastX = static_cast<float>(LastColumn(src));
+    const auto lastY = static_cast<float>(LastRow(src));
+    for (int32_t i = 0; i < dst.rows; ++i) {
+        const float y = std::clamp(static_cast<float>(i) * sy, 1.0f, lastY);
+        for (int32_t j = 0; j < dst.cols; ++j) {
+            const float x = std::clamp(static_cast<float>(j) * sx, 1.0f, lastX);
+            SampleCubic(src, x, y, &dst.At(i, j));
+        }
+    }
+}
+
+void ResampleNearest(BytePlane dst, BytePlane src) {
+    const double sy = static_cast<double>(src.rows) / dst.rows;
+    const double sx = static_cast<double>(src.cols) / dst.cols;
+    const int32_t channels = dst.channels;
+    for (int32_t i = 0; i < dst.rows; ++i) {
+        const int32_t si = std::min(static_cast<int32_t>(i * sy + 0.5), src.rows - 1);
+        for (int32_t j = 0; j < dst.cols; ++j) {
+            const int32_t sj = std::min(static_cast<int32_t>(j * sx + 0.5), src.cols - 1);
+            std::memcpy(&dst.At(i, j),
+                        src.data + (static_cast<size_t>(si) * src.cols + sj) *
+                                       static_cast<size_t>(channels),
+                        static_cast<size_t>(channels));
+        }
+    }
+}
+
+void WarpToFrame(BytePlane dst, BytePlane src, const AffineTransform& t) {
+    const float sy = static_cast<float>(src.rows) / static_cast<float>(dst.rows);
+    const float sx = static_cast<float>(src.cols) / static_cast<float>(dst.cols);
+    for (int32_t i = 0; i < dst.rows; ++i) {
+        const float y = static_cast<float>(i) * sy;
+        for (int32_t j = 0; j < dst.cols; ++j) {
+            double fx;
+            double fy;
+            TransformPoint(t, static_cast<float>(j) * sx, y, fx, fy);
+            fx = std::clamp(fx, 1.0, LastColumn(src));
+            fy = std::clamp(fy, 1.0, LastRow(src));
+            SampleCubic(src, fx, fy, &dst.At(i, j));
+        }
+    }
+}
+
+void WarpToGrid(BytePlane dst, BytePlane src, uint8_t* outside, const AffineTransform& t) {
+    std::memset(outside, 0, dst.PixelCount());
+    const float sy = static_cast<float>(src.rows) / static_cast<float>(dst.rows);
+    const float sx = static_cast<float>(src.cols) / static_cast<float>(dst.cols);
+    for (int32_t i = 0; i < dst.rows; ++i) {
+        const float y = static_cast<float>(i) * sy;
+        for (int32_t j = 0; j < dst.cols; ++j) {
+            double fx;
+            double fy;
+            TransformPoint(t, static_cast<float>(j) * sx, y, fx, fy);
+            // Written as negated range tests so that a NaN position counts as outside.
+            if (!(fx >= 1.0 && fx <= LastColumn(src) && fy >= 1.0 && fy <= LastRow(src))) {
+                outside[static_cast<size_t>(i) * dst.cols + j] = 1;
+                continue;
+            }
+            SampleCubic(src, fx, fy, &dst.At(i, j));
+        }
+    }
+}
+
+void Smooth2x2(BytePlane plane) {
+    const int32_t ch = plane.channels;
+    for (int32_t r = 0; r + 1 < plane.rows; ++r) {
+        uint8_t* row = plane.Row(r);
+        const uint8_t* below = plane.Row(r + 1);
+        for (int32_t i = 0; i < (plane.cols - 1) * ch; ++i) {
+            row[i] = static_cast<uint8_t>((row[i] + row[i + ch] + below[i] + below[i + ch]) / 4);
+        }
+    }
+    for (int32_t r = plane.rows - 1; r >= 1; --r) {
+        uint8_t* row = plane.Row(r);
+        const uint8_t* above = plane.Row(r - 1);
+        for (int32_t i = plane.cols * ch - 1; i >= ch; --i) {
+            row[i] = static_cast<uint8_t>((row[i] + above[i] + row[i - ch] + above[i - ch]) / 4);
+        }
+    }
+}
+
+PlaneBuffer<uint8_t> HalvePlane(BytePlane src) {
+    PlaneBuffer<uint8_t> half(src.rows / 2, src.cols / 2, 3);
+    const BytePlane dst = half.view();
+    for (int32_t r = 0; r < dst.rows; ++r) {
+        const uint8_t* top = src.Row(2 * r);
+        const uint8_t* bottom = src.Row(2 * r + 1);
+        uint8_t* out = dst.Row(r);
+        for (int32_t c = 0; c < dst.cols; ++c) {
+            for (int32_t ch = 0; ch < 3; ++ch) {
+                const size_t left = static_cast<size_t>(2 * c) * 3 + ch;
+                const size_t right = left + 3;
+                out[c * 3 + ch] = static_cast<uint8_t>(
+                    (top[left] + top[right] + bottom[left] + bottom[right] + 2) / 4);
+            }
+        }
+    }
+    return half;
+}
+
+}  // namespace lumivex::engine
