@@ -1,0 +1,25 @@
+// The quality gate and the blending of registered frames into the enlarged estimate. Luminance
+// here is the weighted channel sum L = 1·B + 3·G + 2·R.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/plane.h"
+
+namespace lumivex::engine {
+
+// Roughly the mean squared luminance difference between each pixel of the central ninth of p
+// and its neighbour at (row + dy, col + dx).
+int32_t DiagonalDifference(BytePlane p, int32_t dy, int32_t dx);
+// The same measure between a and b (equal sizes), pixel by pixel.
+int32_t PlaneDifference(BytePlane a, BytePlane b);
+// out(r, c) = 2.8 + the mean absolute weighted colour difference of a and b over the 3 × 3
+// neighbourhood; border rows and columns copy their inner neighbours. out is rows × cols × 1.
+void DetailMap(RealPlane out, BytePlane a, BytePlane b);
+// Blends warped into estimate as the accepted-th extra sample of a running average, pixel by
+// pixel less where it disagrees with the estimate beyond what the reference's detail explains.
+// Pixels marked in outside are left alone.
+void FuseFrame(BytePlane estimate, BytePlane warped, const uint8_t* outside, int32_t accepted,
+               RealPlane detail);
+
+}  // namespace lumivex::engine

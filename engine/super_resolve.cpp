@@ -1,0 +1,222 @@
+#include "engine/super_resolve.h"
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "engine/features.h"
+#include "engine/fusion.h"
+#include "engine/plane.h"
+#include "engine/registration.h"
+#include "engine/resample.h"
+#include "engine/sharpen.h"
+
+namespace lumivex {
+
+namespace {
+
+using engine::AffineTransform;
+using engine::BytePlane;
+using engine::PlaneBuffer;
+
+// FrameError leaves 20-pixel margins on every side and needs at least one pixel inside them.
+constexpr int32_t kMinRegistrationSize = 41;
+// The 4 × 4 cubic window needs positions 1 … size − 3.
+constexpr int32_t kMinResampleSize = 4;
+constexpr double kGateFactor = 1.72;
+
+void ReportProgress(EnhanceProgress& progress, double percent) {
+    progress.status.store(static_cast<int32_t>(percent + 0.5));
+}
+
+bool CancelRequested(const EnhanceProgress& progress) {
+    return progress.cancel.load();
+}
+
+void CopyFrame(const uint8_t* pixels, BytePlane dst) {
+    std::memcpy(dst.data, pixels, dst.SampleCount());
+}
+
+// Every plane of a multi-frame run, allocated once before the per-frame loop.
+struct Workspace {
+    Workspace(int32_t width, int32_t height, int32_t outWidth, int32_t outHeight)
+        : warped(outHeight, outWidth, 3),
+          detail(outHeight, outWidth, 1),
+          frame(height, width, 3),
+          aligned(height, width, 3),
+          outside(static_cast<size_t>(outWidth) * static_cast<size_t>(outHeight), 0) {}
+
+    PlaneBuffer<uint8_t> warped;
+    PlaneBuffer<double> detail;
+    PlaneBuffer<uint8_t> frame;
+    PlaneBuffer<uint8_t> aligned;
+    std::vector<uint8_t> outside;
+    PlaneBuffer<uint8_t> half;
+    PlaneBuffer<uint8_t> quarter;
+    PlaneBuffer<uint8_t> eighth;
+    std::vector<engine::FeaturePoint> features;
+};
+
+// The reference's own detail map and, from the smoothed reference, its pyramid and features.
+void PrepareReference(EnhanceProgress& progress, BytePlane ref, BytePlane output, Workspace& ws) {
+    engine::ResampleNearest(ws.warped, ref);
+    ReportProgress(progress, 10);
+    engine::DetailMap(ws.detail, output, ws.warped);
+    engine::Smooth2x2(ref);
+    ws.half = engine::HalvePlane(ref);
+    ws.quarter = engine::HalvePlane(ws.half);
+    ws.eighth = engine::HalvePlane(ws.quarter);
+    ws.features = engine::SelectFeatures(ref);
+}
+
+// The transform that maps reference positions into the frame held in ws.frame. Leaves
+// ws.aligned holding the frame warped by it.
+AffineTransform RegisterFrame(BytePlane ref, Workspace& ws, AffineTransform& shift) {
+    shift = engine::EstimateShift(ref, ws.frame, ws.half, ws.quarter, ws.eighth);
+    AffineTransform t = shift;
+    engine::WarpToFrame(ws.aligned, ws.frame, t);
+    engine::RefineAffine(t, ws.features, ws.aligned, ws.frame, ref, ws.half, ws.quarter);
+    return t;
+}
+
+struct RunSetup {
+    int32_t n;
+    int32_t reference;
+    int32_t outWidth;
+    int32_t outHeight;
+};
+
+bool InputSupported(uint8_t** framePointers, int32_t n, int32_t width, int32_t height,
+                    int32_t reference, const uint8_t* outPixels, int32_t outWidth,
+                    int32_t outHeight) {
+    if (framePointers == nullptr || outPixels == nullptr || n < 1 || reference < 0 ||
+        reference >= n) {
+        return false;
+    }
+    if (outWidth < kMinResampleSize || outHeight < kMinResampleSize) {
+        return false;
+    }
+    if (n == 1) {
+        return width >= kMinResampleSize && height >= kMinResampleSize;
+    }
+    return RegistrationSizeSupported(width, height);
+}
+
+// Registers, gates and fuses frames 1 … n − 1 into output. False when stopped on cancel.
+bool FuseFrames(EnhanceProgress& progress, uint8_t** framePointers, const RunSetup& setup,
+                BytePlane ref, BytePlane output, Workspace& ws,
+                const RegistrationObserver& observer) {
+    const int32_t baseline =
+        (engine::DiagonalDifference(output, 1, 1) + engine::DiagonalDifference(output, 1, -1)) / 2;
+    // Computed before the reference is smoothed: the detail map compares two enlargements of
+    // the unsmoothed reference.
+    PrepareReference(progress, ref, output, ws);
+    const double limit = kGateFactor * baseline;
+    const auto frames = static_cast<float>(setup.n - 1);
+    int32_t accepted = 0;
+    for (int32_t k = 1; k < setup.n; ++k) {
+        CopyFrame(framePointers[k], ws.frame);
+        CopyFrame(framePointers[k], ws.aligned);
+        ReportProgress(progress, 10 + 85 * (k - 0.66) / frames);
+        if (CancelRequested(progress)) {
+            return false;
+        }
+        AffineTransform shift;
+        const AffineTransform t = RegisterFrame(ref, ws, shift);
+        engine::WarpToGrid(ws.warped, ws.frame, ws.outside.data(), t);
+        ReportProgress(progress, 10 + 85 * (k - 0.33) / frames);
+        if (CancelRequested(progress)) {
+            return false;
+        }
+        const int32_t v = engine::PlaneDifference(output, ws.warped);
+        ReportProgress(progress, 10 + 85 * k / frames);
+        if (CancelRequested(progress)) {
+            return false;
+        }
+        const bool accept = v <= limit;
+        if (accept) {
+            ++accepted;
+            engine::FuseFrame(output, ws.warped, ws.outside.data(), accepted, ws.detail);
+        }
+        if (observer) {
+            // After the swap, slot k holds the caller's frame 0 when k is the reference index.
+            const int32_t callerIndex = (k == setup.reference) ? 0 : k;
+            observer({callerIndex,
+                      shift[2],
+                      shift[5],
+                      {t[0], t[1], t[2], t[3], t[4], t[5]},
+                      static_cast<double>(v),
+                      limit,
+                      accept});
+        }
+    }
+    ReportProgress(progress, 95);
+    if (accepted >= 1) {
+        engine::Sharpen(output, 5.0, 0.3, 0.0);
+    }
+    ReportProgress(progress, 100);
+    return true;
+}
+
+}  // namespace
+
+int32_t MinRegistrationWidth() {
+    return kMinRegistrationSize;
+}
+int32_t MinRegistrationHeight() {
+    return kMinRegistrationSize;
+}
+int32_t MinResampleSize() {
+    return kMinResampleSize;
+}
+
+bool RegistrationSizeSupported(int32_t width, int32_t height) {
+    if (width < kMinRegistrationSize || height < kMinRegistrationSize) {
+        return false;
+    }
+    const engine::BlockGrid grid = engine::MakeBlockGrid(width, height);
+    return grid.blockWidth >= 1 && grid.blockHeight >= 1;
+}
+
+bool SuperResolve(EnhanceProgress& progress, uint8_t** framePointers, int32_t n, int32_t width,
+                  int32_t height, int32_t reference, uint8_t* outPixels, int32_t outWidth,
+                  int32_t outHeight, const EnhanceParams* /*params*/,
+                  const RegistrationObserver& observer) {
+    if (!InputSupported(framePointers, n, width, height, reference, outPixels, outWidth,
+                        outHeight)) {
+        return false;
+    }
+    if (reference >= 1) {
+        std::swap(framePointers[0], framePointers[reference]);
+    }
+    ReportProgress(progress, 5);
+    PlaneBuffer<uint8_t> ref(height, width, 3);
+    CopyFrame(framePointers[0], ref);
+    const BytePlane output{outHeight, outWidth, 3, outPixels};
+    if (n == 1) {
+        ReportProgress(progress, 50);
+        engine::ResampleCubic(output, ref);
+        return true;
+    }
+    ReportProgress(progress, 5);
+    engine::ResampleCubic(output, ref);
+    Workspace ws(width, height, outWidth, outHeight);
+    return FuseFrames(progress, framePointers, {n, reference, outWidth, outHeight}, ref, output, ws,
+                      observer);
+}
+
+bool RunEnhancement(EnhanceProgress& progress, uint8_t** framePointers, int32_t n, int32_t width,
+                    int32_t height, int32_t reference, uint8_t* outPixels, int32_t outWidth,
+                    int32_t outHeight, const EnhanceParams* params,
+                    const RegistrationObserver& observer) {
+    const bool finished = SuperResolve(progress, framePointers, n, width, height, reference,
+                                       outPixels, outWidth, outHeight, params, observer);
+    if (finished) {
+        progress.status.store(kEnhanceSucceeded);
+    } else {
+        progress.status.store(CancelRequested(progress) ? kEnhanceCancelled : kEnhanceFailed);
+    }
+    return true;
+}
+
+}  // namespace lumivex
