@@ -1,0 +1,524 @@
+#include "video/video_decoder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "video/memory_input.h"
+
+namespace lumivex::video {
+
+namespace {
+
+// Caps of one call. A healthy stream needs a handful of packets per frame and at most a
+// key-frame interval of frames per seek; these only stop broken streams from running forever.
+constexpr int kMaxPacketsPerFrame = 20'000;
+constexpr int kMaxFramesPerSeek = 20'000;
+constexpr int kSeekAttempts = 5;
+constexpr int64_t kMaxCountedPackets = 50'000'000;
+constexpr int32_t kMaxSide = 16'384;
+constexpr int64_t kMaxPixels = int64_t{8192} * 8192;
+
+std::string ErrorText(int code) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return text;
+}
+
+void SetError(std::string* error, const std::string& text) {
+    if (error != nullptr) {
+        *error = text;
+    }
+}
+
+bool UsableRate(AVRational rate) {
+    return rate.num > 0 && rate.den > 0 && av_q2d(rate) >= 0.1 && av_q2d(rate) <= 1000.0;
+}
+
+// The stream's constant frame rate, or 0/1 when it has none that positions can count on.
+AVRational ConstantFrameRate(const AVStream* stream) {
+    const AVRational base = stream->r_frame_rate;
+    const AVRational average = stream->avg_frame_rate;
+    if (UsableRate(base)) {
+        if (UsableRate(average) && std::fabs(av_q2d(average) / av_q2d(base) - 1.0) > 0.01) {
+            return {0, 1};
+        }
+        return base;
+    }
+    return UsableRate(average) ? average : AVRational{0, 1};
+}
+
+// The full-range ("J") YUV formats are deprecated in the scaler: name the plain format and state
+// the range instead.
+AVPixelFormat PlainFormat(AVPixelFormat format, bool& fullRange) {
+    switch (format) {
+        case AV_PIX_FMT_YUVJ420P:
+            fullRange = true;
+            return AV_PIX_FMT_YUV420P;
+        case AV_PIX_FMT_YUVJ422P:
+            fullRange = true;
+            return AV_PIX_FMT_YUV422P;
+        case AV_PIX_FMT_YUVJ444P:
+            fullRange = true;
+            return AV_PIX_FMT_YUV444P;
+        case AV_PIX_FMT_YUVJ440P:
+            fullRange = true;
+            return AV_PIX_FMT_YUV440P;
+        case AV_PIX_FMT_YUVJ411P:
+            fullRange = true;
+            return AV_PIX_FMT_YUV411P;
+        default:
+            return format;
+    }
+}
+
+bool IsKeyFrame(const AVFrame* frame) {
+    return frame->key_frame != 0 || frame->pict_type == AV_PICTURE_TYPE_I;
+}
+
+}  // namespace
+
+VideoDecoder::VideoDecoder() {
+    // The libraries never print; what the user must know comes back as results.
+    static const bool quiet = [] {
+        av_log_set_level(AV_LOG_QUIET);
+        return true;
+    }();
+    (void)quiet;
+}
+
+VideoDecoder::~VideoDecoder() {
+    Close();
+}
+
+void VideoDecoder::Close() {
+    scaler_.reset();
+    pending_.reset();
+    packet_.reset();
+    codec_.reset();
+    format_.reset();
+    memory_.reset();
+    hasPending_ = false;
+    draining_ = false;
+    streamIndex_ = -1;
+    frameRate_ = {0, 1};
+    width_ = height_ = 0;
+    seekable_ = false;
+    lastFrameIndex_ = -1;
+    lastMediaTime_ = 0;
+    countedFrames_ = 0;
+}
+
+void VideoDecoder::ArmDeadline() {
+    deadline_ = std::chrono::steady_clock::now() + callLimit_;
+}
+
+bool VideoDecoder::Expired() const {
+    return std::chrono::steady_clock::now() > deadline_;
+}
+
+int VideoDecoder::InterruptCallback(void* opaque) {
+    return static_cast<const VideoDecoder*>(opaque)->Expired() ? 1 : 0;
+}
+
+bool VideoDecoder::OpenFile(const std::string& path, std::string* error) {
+    Close();
+    ArmDeadline();
+    AVFormatContext* context = avformat_alloc_context();
+    if (context == nullptr) {
+        SetError(error, "out of memory");
+        return false;
+    }
+    return OpenInput(context, path.c_str(), error);
+}
+
+bool VideoDecoder::OpenMemory(std::vector<uint8_t> bytes, std::string* error) {
+    Close();
+    ArmDeadline();
+    memory_ = std::make_unique<MemoryInput>(std::move(bytes));
+    AVFormatContext* context = avformat_alloc_context();
+    if (context == nullptr || memory_->Context() == nullptr) {
+        avformat_free_context(context);
+        memory_.reset();
+        SetError(error, "out of memory");
+        return false;
+    }
+    context->pb = memory_->Context();
+    context->flags |= AVFMT_FLAG_CUSTOM_IO;
+    return OpenInput(context, "", error);
+}
+
+bool VideoDecoder::OpenInput(AVFormatContext* context, const char* url, std::string* error) {
+    context->interrupt_callback.callback = &VideoDecoder::InterruptCallback;
+    context->interrupt_callback.opaque = this;
+    // On failure avformat_open_input frees the context itself.
+    int result = avformat_open_input(&context, url, nullptr, nullptr);
+    if (result < 0) {
+        SetError(error, ErrorText(result));
+        Close();
+        return false;
+    }
+    format_.reset(context);
+    result = avformat_find_stream_info(context, nullptr);
+    if (result < 0) {
+        SetError(error, ErrorText(result));
+        Close();
+        return false;
+    }
+    if (!OpenStream(error)) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool VideoDecoder::OpenStream(std::string* error) {
+    const AVCodec* decoder = nullptr;
+    const int index = av_find_best_stream(format_.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
+    if (index < 0 || (format_->streams[index]->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
+        SetError(error, "no video stream");
+        return false;
+    }
+    if (decoder == nullptr) {
+        SetError(error, "no decoder for the video stream");
+        return false;
+    }
+    const AVStream* stream = format_->streams[index];
+    const AVCodecParameters* parameters = stream->codecpar;
+    if (parameters->width <= 0 || parameters->height <= 0 || parameters->width > kMaxSide ||
+        parameters->height > kMaxSide ||
+        int64_t{parameters->width} * parameters->height > kMaxPixels) {
+        SetError(error, "unusable picture size");
+        return false;
+    }
+    codec_.reset(avcodec_alloc_context3(decoder));
+    packet_.reset(av_packet_alloc());
+    pending_.reset(av_frame_alloc());
+    if (!codec_ || !packet_ || !pending_) {
+        SetError(error, "out of memory");
+        return false;
+    }
+    int result = avcodec_parameters_to_context(codec_.get(), parameters);
+    if (result >= 0) {
+        codec_->thread_count = 1;  // frames come out in order and as soon as they are complete
+        codec_->pkt_timebase = stream->time_base;
+        result = avcodec_open2(codec_.get(), decoder, nullptr);
+    }
+    if (result < 0) {
+        SetError(error, ErrorText(result));
+        return false;
+    }
+    streamIndex_ = index;
+    timeBase_ = stream->time_base;
+    frameRate_ = ConstantFrameRate(stream);
+    startTimestamp_ = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+    width_ = parameters->width;
+    height_ = parameters->height;
+    seekable_ = format_->pb != nullptr && (format_->pb->seekable & AVIO_SEEKABLE_NORMAL) != 0;
+    CountFrames();
+    return true;
+}
+
+bool VideoDecoder::PreferredAspectRatio(int64_t& x, int64_t& y) const {
+    if (!IsOpen()) {
+        return false;
+    }
+    const AVRational sample =
+        av_guess_sample_aspect_ratio(format_.get(), format_->streams[streamIndex_], nullptr);
+    if (sample.num <= 0 || sample.den <= 0) {
+        return false;
+    }
+    x = int64_t{width_} * sample.num;
+    y = int64_t{height_} * sample.den;
+    const int64_t divisor = std::gcd(x, y);
+    x /= divisor;
+    y /= divisor;
+    return true;
+}
+
+int64_t VideoDecoder::Duration(TimeFormat format) const {
+    if (!IsOpen()) {
+        return 0;
+    }
+    const AVStream* stream = format_->streams[streamIndex_];
+    if (format == TimeFormat::kFrames) {
+        if (!HasFrameTimeFormat()) {
+            return 0;
+        }
+        if (stream->nb_frames > 0) {
+            return stream->nb_frames;
+        }
+        if (countedFrames_ > 0) {
+            return countedFrames_;
+        }
+        if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
+            return av_rescale_q_rnd(stream->duration, timeBase_, av_inv_q(frameRate_),
+                                    AV_ROUND_NEAR_INF);
+        }
+        if (format_->duration > 0) {
+            return av_rescale_q_rnd(format_->duration, AV_TIME_BASE_Q, av_inv_q(frameRate_),
+                                    AV_ROUND_NEAR_INF);
+        }
+        return 0;
+    }
+    if (format == TimeFormat::kMediaTime) {
+        const AVRational units{1, static_cast<int>(kMediaTimeUnitsPerSecond)};
+        if (countedFrames_ > 0 && HasFrameTimeFormat()) {
+            return av_rescale_q(countedFrames_, av_inv_q(frameRate_), units);
+        }
+        if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
+            return av_rescale_q(stream->duration, timeBase_, units);
+        }
+        if (format_->duration > 0) {
+            return av_rescale_q(format_->duration, AV_TIME_BASE_Q, units);
+        }
+    }
+    return 0;
+}
+
+int64_t VideoDecoder::FrameIndexOf(int64_t timestamp) const {
+    if (!HasFrameTimeFormat()) {
+        return lastFrameIndex_ + 1;
+    }
+    return av_rescale_q_rnd(timestamp - startTimestamp_, timeBase_, av_inv_q(frameRate_),
+                            static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
+}
+
+int64_t VideoDecoder::MediaTimeOf(int64_t timestamp) const {
+    return av_rescale_q(timestamp - startTimestamp_, timeBase_,
+                        AVRational{1, static_cast<int>(kMediaTimeUnitsPerSecond)});
+}
+
+int64_t VideoDecoder::TimestampOf(int64_t position, TimeFormat format) const {
+    if (format == TimeFormat::kFrames && HasFrameTimeFormat()) {
+        return startTimestamp_ + av_rescale_q(position, av_inv_q(frameRate_), timeBase_);
+    }
+    return startTimestamp_ + av_rescale_q(position,
+                                          AVRational{1, static_cast<int>(kMediaTimeUnitsPerSecond)},
+                                          timeBase_);
+}
+
+void VideoDecoder::Stamp(const AVFrame* frame) {
+    const int64_t timestamp = frame->best_effort_timestamp;
+    if (timestamp == AV_NOPTS_VALUE) {
+        // Without a time stamp the frame follows the previous one.
+        lastFrameIndex_ += 1;
+        if (HasFrameTimeFormat()) {
+            lastMediaTime_ += av_rescale(kMediaTimeUnitsPerSecond, frameRate_.den, frameRate_.num);
+        }
+        return;
+    }
+    lastFrameIndex_ = FrameIndexOf(timestamp);
+    lastMediaTime_ = MediaTimeOf(timestamp);
+}
+
+int64_t VideoDecoder::Position(TimeFormat format) const {
+    return format == TimeFormat::kFrames ? lastFrameIndex_ : lastMediaTime_;
+}
+
+DecodeStatus VideoDecoder::DecodeNext(AVFrame* frame) {
+    for (int packets = 0; packets < kMaxPacketsPerFrame;) {
+        int result = avcodec_receive_frame(codec_.get(), frame);
+        if (result == 0) {
+            return DecodeStatus::kFrame;
+        }
+        if (result == AVERROR_EOF || (result == AVERROR(EAGAIN) && draining_)) {
+            return DecodeStatus::kEnd;
+        }
+        if (result != AVERROR(EAGAIN) || Expired()) {
+            return DecodeStatus::kError;
+        }
+        result = av_read_frame(format_.get(), packet_.get());
+        if (result < 0) {
+            // End of the file, a read error or a truncated file: drain what the decoder holds.
+            draining_ = true;
+            avcodec_send_packet(codec_.get(), nullptr);
+            continue;
+        }
+        ++packets;
+        if (packet_->stream_index == streamIndex_) {
+            // A corrupt packet is refused here; the decoder picks up again at the next one.
+            avcodec_send_packet(codec_.get(), packet_.get());
+        }
+        av_packet_unref(packet_.get());
+    }
+    return DecodeStatus::kError;
+}
+
+void VideoDecoder::FlushDecoder() {
+    avcodec_flush_buffers(codec_.get());
+    av_frame_unref(pending_.get());
+    hasPending_ = false;
+    draining_ = false;
+}
+
+bool VideoDecoder::RewindToStart() {
+    // Streams whose time stamps are sparse (MPEG program streams) cannot be found reliably by
+    // time, so the first byte is the surer start wherever the format can seek by bytes.
+    const bool byBytes = (format_->iformat->flags & AVFMT_NO_BYTE_SEEK) == 0 &&
+                         (format_->iformat->flags & AVFMT_TS_DISCONT) != 0;
+    if (byBytes && av_seek_frame(format_.get(), -1, 0, AVSEEK_FLAG_BYTE) >= 0) {
+        return true;
+    }
+    return av_seek_frame(format_.get(), streamIndex_, startTimestamp_, AVSEEK_FLAG_BACKWARD) >= 0 ||
+           avformat_seek_file(format_.get(), streamIndex_, INT64_MIN, startTimestamp_,
+                              startTimestamp_, 0) >= 0;
+}
+
+void VideoDecoder::CountFrames() {
+    // Formats without a frame count in their headers only estimate their duration from a few
+    // time stamps; counting the stream's packets (one per frame after parsing) is exact.
+    if (format_->streams[streamIndex_]->nb_frames > 0 || !seekable_) {
+        return;
+    }
+    int64_t count = 0;
+    for (int64_t packets = 0; packets < kMaxCountedPackets && !Expired(); ++packets) {
+        if (av_read_frame(format_.get(), packet_.get()) < 0) {
+            countedFrames_ = count;
+            break;
+        }
+        count += packet_->stream_index == streamIndex_ ? 1 : 0;
+        av_packet_unref(packet_.get());
+    }
+    RewindToStart();
+}
+
+bool VideoDecoder::SeekBefore(int64_t timestamp) {
+    return av_seek_frame(format_.get(), streamIndex_, timestamp, AVSEEK_FLAG_BACKWARD) >= 0;
+}
+
+bool VideoDecoder::Precedes(int64_t position, TimeFormat format, const AVFrame* frame) const {
+    if (format == TimeFormat::kFrames && HasFrameTimeFormat()) {
+        return lastFrameIndex_ < position;
+    }
+    // In media time the frame shown at a position is the one whose display interval holds it.
+    const int64_t shown =
+        av_rescale_q(frame->pkt_duration, timeBase_, AVRational{1, int(kMediaTimeUnitsPerSecond)});
+    return shown > 0 ? lastMediaTime_ + shown <= position : lastMediaTime_ < position;
+}
+
+VideoDecoder::Approach VideoDecoder::DecodeUpTo(int64_t position, TimeFormat format,
+                                                bool needKeyFrame) {
+    bool sawKey = !needKeyFrame;
+    AVFrame* frame = pending_.get();
+    for (int frames = 0; frames < kMaxFramesPerSeek; ++frames) {
+        const DecodeStatus status = DecodeNext(frame);
+        if (status == DecodeStatus::kError) {
+            return Approach::kFailed;
+        }
+        if (status == DecodeStatus::kEnd) {
+            return sawKey ? Approach::kEnded : Approach::kTooLate;
+        }
+        bool firstKey = false;
+        if (!sawKey) {
+            // Frames before the first key frame after a seek refer to pictures never decoded.
+            if (!IsKeyFrame(frame)) {
+                av_frame_unref(frame);
+                continue;
+            }
+            sawKey = firstKey = true;
+        }
+        Stamp(frame);
+        // A key frame without a time stamp right after a seek cannot be placed; it is taken.
+        const bool unplaced = firstKey && frame->best_effort_timestamp == AV_NOPTS_VALUE;
+        if (unplaced || !Precedes(position, format, frame)) {
+            const bool late =
+                firstKey && !unplaced &&
+                (format == TimeFormat::kFrames ? lastFrameIndex_ : lastMediaTime_) > position;
+            if (late) {
+                // The seek landed after the target: the caller retries from further back.
+                av_frame_unref(frame);
+                return Approach::kTooLate;
+            }
+            hasPending_ = true;
+            return Approach::kFound;
+        }
+        av_frame_unref(frame);
+    }
+    return Approach::kFailed;
+}
+
+bool VideoDecoder::SeekTo(int64_t position, TimeFormat format) {
+    if (!IsOpen()) {
+        return false;
+    }
+    ArmDeadline();
+    const int64_t target = TimestampOf(position, format);
+    const int64_t oneSecond = av_rescale_q(1, AVRational{1, 1}, timeBase_);
+    int64_t backoff = 0;
+    for (int attempt = 0; attempt < kSeekAttempts; ++attempt) {
+        bool fromStart = target - backoff <= startTimestamp_ || attempt == kSeekAttempts - 1;
+        if (!fromStart && !SeekBefore(target - backoff)) {
+            fromStart = true;
+        }
+        if (fromStart && !RewindToStart()) {
+            return false;
+        }
+        FlushDecoder();
+        const Approach approach = DecodeUpTo(position, format, !fromStart);
+        if (approach == Approach::kFailed) {
+            return false;
+        }
+        if (approach != Approach::kTooLate || fromStart) {
+            if (approach != Approach::kFound) {
+                lastFrameIndex_ = format == TimeFormat::kFrames ? position : lastFrameIndex_;
+                lastMediaTime_ = format == TimeFormat::kMediaTime ? position : lastMediaTime_;
+            }
+            return true;
+        }
+        av_frame_unref(pending_.get());
+        backoff = backoff == 0 ? oneSecond : backoff * 4;
+    }
+    return false;
+}
+
+DecodeStatus VideoDecoder::ReadFrame(BgrFrame& frame) {
+    if (!IsOpen()) {
+        return DecodeStatus::kError;
+    }
+    ArmDeadline();
+    if (!hasPending_) {
+        const DecodeStatus status = DecodeNext(pending_.get());
+        if (status != DecodeStatus::kFrame) {
+            return status;
+        }
+        Stamp(pending_.get());
+    }
+    hasPending_ = false;
+    const bool converted = Convert(pending_.get(), frame);
+    av_frame_unref(pending_.get());
+    return converted ? DecodeStatus::kFrame : DecodeStatus::kError;
+}
+
+bool VideoDecoder::Convert(const AVFrame* source, BgrFrame& frame) {
+    if (source->width <= 0 || source->height <= 0 || source->format < 0) {
+        return false;
+    }
+    // Every picture leaves at the stream's connected size, whatever a broken stream decodes to.
+    bool fullRange = source->color_range == AVCOL_RANGE_JPEG;
+    const AVPixelFormat format = PlainFormat(static_cast<AVPixelFormat>(source->format), fullRange);
+    scaler_.reset(sws_getCachedContext(scaler_.release(), source->width, source->height, format,
+                                       width_, height_, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr,
+                                       nullptr, nullptr));
+    if (!scaler_) {
+        return false;
+    }
+    const int* coefficients = sws_getCoefficients(SWS_CS_DEFAULT);
+    sws_setColorspaceDetails(scaler_.get(), coefficients, fullRange ? 1 : 0, coefficients, 1, 0,
+                             1 << 16, 1 << 16);
+    frame.width = width_;
+    frame.height = height_;
+    frame.stride = BgrFrame::StrideFor(width_);
+    frame.bitsPerPixel = 24;
+    frame.frameIndex = lastFrameIndex_;
+    frame.mediaTime = lastMediaTime_;
+    frame.bytes.assign(static_cast<size_t>(frame.stride) * static_cast<size_t>(height_), 0);
+    // Writing upwards from the last stored row turns the top-down picture into bottom-up rows.
+    uint8_t* planes[4] = {frame.bytes.data() + static_cast<size_t>(height_ - 1) * frame.stride,
+                          nullptr, nullptr, nullptr};
+    int strides[4] = {-frame.stride, 0, 0, 0};
+    return sws_scale(scaler_.get(), source->data, source->linesize, 0, source->height, planes,
+                     strides) > 0;
+}
+
+}  // namespace lumivex::video
