@@ -1,0 +1,277 @@
+// Reading of bitmap files: file header, information header variants, palette and pixel data.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "image/bmp_codec.h"
+#include "image/bmp_rle.h"
+#include "image/byte_order.h"
+
+namespace lumivex {
+
+namespace {
+
+constexpr uint32_t kCompressionNone = 0;
+constexpr uint32_t kCompressionRle8 = 1;
+constexpr uint32_t kCompressionRle4 = 2;
+constexpr uint32_t kCompressionBitFields = 3;
+
+constexpr uint32_t kCoreHeaderSize = 12;
+constexpr uint32_t kInfoHeaderSize = 40;
+constexpr uint32_t kOs2HeaderSize = 64;
+
+// The fields of an information header the reader uses, in the 40-byte layout.
+struct BmpInfo {
+    uint32_t headerSize = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    uint16_t planes = 0;
+    uint16_t bits = 0;
+    uint32_t compression = 0;
+    uint32_t imageSize = 0;
+    int32_t xPixelsPerMetre = 0;
+    int32_t yPixelsPerMetre = 0;
+    uint32_t coloursUsed = 0;
+    bool core = false;  // 3-byte palette entries
+};
+
+BmpInfo ParseInfoHeader(const uint8_t* h) {
+    BmpInfo info;
+    info.headerSize = LoadLe32(h);
+    if (info.headerSize == kCoreHeaderSize) {
+        info.width = LoadLe16(h + 4);
+        info.height = LoadLe16(h + 6);
+        info.planes = LoadLe16(h + 8);
+        info.bits = LoadLe16(h + 10);
+        info.core = true;
+        return info;
+    }
+    info.width = LoadLeInt32(h + 4);
+    info.height = LoadLeInt32(h + 8);
+    info.planes = LoadLe16(h + 12);
+    info.bits = LoadLe16(h + 14);
+    info.compression = LoadLe32(h + 16);
+    info.imageSize = LoadLe32(h + 20);
+    info.xPixelsPerMetre = LoadLeInt32(h + 24);
+    info.yPixelsPerMetre = LoadLeInt32(h + 28);
+    info.coloursUsed = LoadLe32(h + 32);
+    return info;
+}
+
+// Later header versions are taken only when they describe a plain uncompressed bitmap that
+// the 40-byte part fully describes.
+bool LaterHeaderAcceptable(const BmpInfo& info) {
+    const int64_t stride = (static_cast<int64_t>(info.bits) * info.width + 31) / 32 * 4;
+    return static_cast<int64_t>(info.imageSize) == stride * info.height && info.planes == 1 &&
+           info.compression == kCompressionNone && info.coloursUsed == 0;
+}
+
+// Moves by distance bytes, which may exceed what one stream seek takes.
+bool SeekForward(ImageStream& stream, int64_t distance) {
+    while (distance > 0) {
+        const int32_t step =
+            static_cast<int32_t>(std::min<int64_t>(distance, std::numeric_limits<int32_t>::max()));
+        if (!stream.Seek(step, SeekOrigin::kCurrent))
+            return false;
+        distance -= step;
+    }
+    return true;
+}
+
+bool SeekTo(ImageStream& stream, int64_t position) {
+    return stream.Seek(0, SeekOrigin::kBegin) && SeekForward(stream, position);
+}
+
+// Reads the information header and leaves the stream right after it.
+bool ReadInfoHeader(ImageStream& stream, BmpInfo& info) {
+    uint8_t header[kInfoHeaderSize];
+    if (stream.Read(header, sizeof header) != static_cast<int32_t>(sizeof header))
+        return false;
+    info = ParseInfoHeader(header);
+    if (info.headerSize == kCoreHeaderSize) {
+        if (!stream.Seek(-static_cast<int32_t>(kInfoHeaderSize - kCoreHeaderSize),
+                         SeekOrigin::kCurrent)) {
+            return false;
+        }
+    } else if (info.headerSize == kOs2HeaderSize) {
+        if (!SeekForward(stream, kOs2HeaderSize - kInfoHeaderSize))
+            return false;
+    } else if (info.headerSize > kInfoHeaderSize) {
+        if (!LaterHeaderAcceptable(info))
+            return false;
+        if (!SeekForward(stream, info.headerSize - kInfoHeaderSize))
+            return false;
+    } else if (info.headerSize != kInfoHeaderSize) {
+        return false;
+    }
+    if (info.coloursUsed == 0 && info.bits <= 8)
+        info.coloursUsed = 1u << info.bits;
+    return true;
+}
+
+bool SupportedDepth(uint16_t bits) {
+    return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+int32_t DpiFromPixelsPerMetre(int32_t pixelsPerMetre) {
+    return static_cast<int32_t>(std::floor(pixelsPerMetre * 0.0254 + 0.5));
+}
+
+// Reads up to count bytes into buffer; a short stream leaves the rest as it was.
+void ReadInto(ImageStream& stream, uint8_t* buffer, int64_t count) {
+    while (count > 0) {
+        const int32_t step =
+            static_cast<int32_t>(std::min<int64_t>(count, std::numeric_limits<int32_t>::max()));
+        const int32_t got = stream.Read(buffer, step);
+        if (got <= 0)
+            return;
+        buffer += got;
+        count -= got;
+    }
+}
+
+// Reads the file's palette entries into the image palette (at most the image's entry count)
+// and leaves the stream after the file's whole palette.
+void ReadPalette(ImageStream& stream, const BmpInfo& info, RgbImage& image) {
+    const int entrySize = info.core ? 3 : 4;
+    const int32_t count = image.PaletteEntryCount();
+    uint8_t raw[256 * 4] = {};
+    ReadInto(stream, raw, static_cast<int64_t>(count) * entrySize);
+    uint8_t entries[256 * 4];
+    for (int32_t i = 0; i < count; ++i) {
+        std::memcpy(entries + i * 4, raw + i * entrySize, 3);
+        entries[i * 4 + 3] = 0;
+    }
+    image.LoadPaletteEntries(entries, count);
+    SeekForward(stream, (static_cast<int64_t>(info.coloursUsed) - count) * entrySize);
+}
+
+struct BitMasks {
+    uint32_t red = 0x7C00;
+    uint32_t green = 0x03E0;
+    uint32_t blue = 0x001F;
+};
+
+BitMasks ReadBitMasks(ImageStream& stream, const BmpInfo& info) {
+    BitMasks masks;
+    if (info.compression != kCompressionBitFields)
+        return masks;
+    uint8_t raw[12] = {};
+    ReadInto(stream, raw, sizeof raw);
+    masks.red = LoadLe32(raw);
+    masks.green = LoadLe32(raw + 4);
+    masks.blue = LoadLe32(raw + 8);
+    return masks;
+}
+
+void ReverseRows(RgbImage& image) {
+    const int32_t height = image.Height();
+    std::vector<uint8_t> spare(static_cast<size_t>(image.Stride()));
+    for (int32_t top = height - 1, bottom = 0; bottom < top; --top, ++bottom) {
+        std::memcpy(spare.data(), image.Row(top), spare.size());
+        std::memcpy(image.Row(top), image.Row(bottom), spare.size());
+        std::memcpy(image.Row(bottom), spare.data(), spare.size());
+    }
+}
+
+// Reads the pixel data of every depth and compression; returns the failure text, or nullptr.
+const char* ReadPixelData(ImageStream& stream, const BmpInfo& info, int64_t pixelStart,
+                          RgbImage& image) {
+    const uint16_t bits = info.bits;
+    const uint32_t compression = info.compression;
+    if (bits <= 8 && compression != kCompressionNone && compression != kCompressionRle8 &&
+        compression != kCompressionRle4) {
+        return "compression type not supported";
+    }
+    if ((bits == 24 && compression != kCompressionNone) ||
+        (bits == 32 && compression != kCompressionNone && compression != kCompressionBitFields)) {
+        return "unknown compression";
+    }
+    const BitMasks masks = bits == 16 ? ReadBitMasks(stream, info) : BitMasks{};
+    if (pixelStart >= 0) {
+        if (!SeekTo(stream, pixelStart))
+            return "Error reading BMP pixels";
+    } else if (bits > 8) {
+        // A palette in front of packed pixels has no use; step over it.
+        SeekForward(stream, static_cast<int64_t>(info.coloursUsed) * (info.core ? 3 : 4));
+    }
+
+    const int64_t height = image.Height();
+    if (bits == 16) {
+        const int64_t packedStride = static_cast<int64_t>((image.Width() + 1) / 2) * 4;
+        ReadInto(stream, image.Bits(), packedStride * height);
+        image.ExpandPackedPixels(image.Bits(), masks.red, masks.green, masks.blue, 16);
+    } else if (bits == 32) {
+        const int64_t bytes = static_cast<int64_t>(image.Width()) * height * 4;
+        std::unique_ptr<uint8_t[]> packed(new (std::nothrow) uint8_t[static_cast<size_t>(bytes)]);
+        if (!packed)
+            return "can't allocate memory";
+        std::memset(packed.get(), 0, static_cast<size_t>(bytes));
+        ReadInto(stream, packed.get(), bytes);
+        image.ExpandPackedPixels(packed.get(), 0, 0, 0, 32);
+    } else if (compression == kCompressionRle8) {
+        DecodeBmpRunLength(stream, BmpRunLength::kEightBit, image);
+    } else if (compression == kCompressionRle4) {
+        DecodeBmpRunLength(stream, BmpRunLength::kFourBit, image);
+    } else {
+        ReadInto(stream, image.Bits(), static_cast<int64_t>(image.Stride()) * height);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool BmpCodec::Decode(ImageStream& stream, RgbImage& image) {
+    image.Release();
+    ClearFailure();
+    const int64_t start = stream.Tell();
+    uint8_t fileHeader[14];
+    if (start < 0 || stream.Read(fileHeader, sizeof fileHeader) != 14)
+        return Fail("Not a BMP");
+    uint32_t pixelOffset = 0;
+    if (fileHeader[0] == 'B' && fileHeader[1] == 'M') {
+        pixelOffset = LoadLe32(fileHeader + 10);
+    } else if (!SeekTo(stream, start)) {
+        return Fail("Not a BMP");
+    }
+
+    BmpInfo info;
+    if (!ReadInfoHeader(stream, info))
+        return Fail("Error reading BMP info");
+    if (!SupportedDepth(info.bits))
+        return Fail("unsupported bit depth");
+    const bool topDown = info.height < 0;
+    // -2^31 has no positive counterpart; no such picture fits the size limit anyway.
+    const int64_t height = std::abs(static_cast<int64_t>(info.height));
+    if (height > std::numeric_limits<int32_t>::max() ||
+        !image.Allocate(info.width, static_cast<int32_t>(height), info.bits)) {
+        return Fail("Can't allocate memory");
+    }
+    if (info.bits <= 8) {
+        const uint32_t maxEntries = 1u << info.bits;
+        image.SetPaletteEntryCount(static_cast<int32_t>(std::min(info.coloursUsed, maxEntries)));
+    }
+    // Rows a short file does not reach come out black rather than as stale memory.
+    const int64_t pixelBytes = static_cast<int64_t>(image.Stride()) * image.Height();
+    std::memset(image.Bits(), 0, static_cast<size_t>(pixelBytes));
+    image.SetHorizontalDpi(DpiFromPixelsPerMetre(info.xPixelsPerMetre));
+    image.SetVerticalDpi(DpiFromPixelsPerMetre(info.yPixelsPerMetre));
+    if (info.bits <= 8)
+        ReadPalette(stream, info, image);
+
+    // Without a file header the pixels follow the palette directly.
+    const int64_t pixelStart = pixelOffset != 0 ? start + pixelOffset : -1;
+    if (const char* failure = ReadPixelData(stream, info, pixelStart, image)) {
+        image.Release();
+        return Fail(failure);
+    }
+    if (topDown)
+        ReverseRows(image);
+    return true;
+}
+
+}  // namespace lumivex

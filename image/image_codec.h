@@ -1,0 +1,51 @@
+// The codec interface shared by the BMP and JPEG codecs, and the choice of codec by a file
+// name's extension. A codec object lives for one Decode or Encode call.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "image/image_stream.h"
+#include "image/rgb_image.h"
+
+namespace lumivex {
+
+class ImageCodec {
+public:
+    virtual ~ImageCodec() = default;
+
+    // The codec's file extension with its dot: ".bmp" or ".jpg".
+    virtual const char* DefaultExtension() const = 0;
+    // Short lower-case format name: "bmp" or "jpeg".
+    virtual const char* FormatName() const = 0;
+    // Reads one picture starting at the stream's current position. On failure the image is
+    // empty and FailureReason() says why.
+    virtual bool Decode(ImageStream& stream, RgbImage& image) = 0;
+    // Writes the picture; false when it cannot be encoded or the stream refused the bytes.
+    virtual bool Encode(ImageStream& stream, const RgbImage& image) = 0;
+
+    // Why the last Decode or Encode failed (empty after a success). For logs and the
+    // command-line tool; the desktop application shows no codec texts.
+    const std::string& FailureReason() const { return reason_; }
+
+protected:
+    bool Fail(std::string reason) {
+        reason_ = std::move(reason);
+        return false;
+    }
+    void ClearFailure() { reason_.clear(); }
+
+private:
+    std::string reason_;
+};
+
+// The extension of the file-name part of path, from its last ".", lower-cased and with the
+// dot (".jpeg"); empty when the name has none.
+std::string LowerCaseExtension(const std::string& path);
+
+// ".bmp" -> BMP, ".jpg"/".jpeg" -> JPEG (any case); nullptr for anything else.
+std::unique_ptr<ImageCodec> CodecForReading(const std::string& path);
+// ".jpg"/".jpeg" -> JPEG; anything else, including no extension -> BMP.
+std::unique_ptr<ImageCodec> CodecForWriting(const std::string& path);
+
+}  // namespace lumivex

@@ -1,0 +1,110 @@
+#include "image/save_image.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "image/image_codec.h"
+#include "image/image_stream.h"
+
+namespace lumivex {
+
+namespace {
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The process's file-creation mask, read without changing it (umask() would, for a moment,
+// for every thread).
+mode_t CurrentUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0)
+            return static_cast<mode_t>(std::strtol(line.c_str() + 6, nullptr, 8));
+    }
+    return 022;
+}
+
+// A replaced file keeps its permissions; a new one gets what creating it directly would give.
+mode_t ModeForTarget(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        return st.st_mode & 07777;
+    return 0666 & ~CurrentUmask();
+}
+
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+bool Report(std::string* error, const std::string& text) {
+    if (error)
+        *error = text;
+    return false;
+}
+
+std::string SystemText(int error) {
+    return std::strerror(error);
+}
+
+// Encodes image into the open temporary file; false with error set when anything fails.
+bool WriteTemporary(const RgbImage& image, const std::string& path, FileImageStream& stream,
+                    std::string* error) {
+    const std::unique_ptr<ImageCodec> codec = CodecForWriting(path);
+    if (!codec->Encode(stream, image)) {
+        const std::string why =
+            stream.Error() != 0 ? SystemText(stream.Error()) : codec->FailureReason();
+        return Report(error, "Cannot write " + path + ": " + why);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool SaveImageToPath(const RgbImage& image, const std::string& path, std::string* error) {
+    if (image.IsEmpty())
+        return Report(error, "Cannot write " + path + ": the picture is empty");
+    const std::string folder = FolderOf(path);
+    std::string temporary = folder + "/.lumivex-save-XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return Report(error,
+                      "Cannot create a temporary file in " + folder + ": " + SystemText(errno));
+    }
+    const mode_t mode = ModeForTarget(path);
+    FileImageStream stream;
+    stream.Adopt(fd);
+    bool ok = WriteTemporary(image, path, stream, error);
+    if (ok && (::fchmod(fd, mode) != 0 || !stream.Flush() || !stream.Close())) {
+        ok = Report(error, "Cannot write " + path + ": " +
+                               SystemText(stream.Error() != 0 ? stream.Error() : errno));
+    }
+    if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ok = Report(error, "Cannot replace " + path + ": " + SystemText(errno));
+    }
+    if (!ok) {
+        stream.Close();
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    SyncFolder(folder);
+    return true;
+}
+
+}  // namespace lumivex

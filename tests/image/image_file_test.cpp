@@ -1,0 +1,176 @@
+// Streams, codec choice by extension, and saving/reading pictures by path.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "image/image_codec.h"
+#include "image/image_stream.h"
+#include "image/read_image.h"
+#include "image/save_image.h"
+#include "tests/image/image_test_util.h"
+
+namespace lumivex {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempFolder : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "lumivex-image-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+    std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+    // Names in the folder other than the given ones (left-over temporary files).
+    std::vector<std::string> Strays(const std::vector<std::string>& expected) const {
+        std::vector<std::string> strays;
+        for (const auto& entry : fs::directory_iterator(folder_)) {
+            const std::string name = entry.path().filename().string();
+            if (std::find(expected.begin(), expected.end(), name) == expected.end()) {
+                strays.push_back(name);
+            }
+        }
+        return strays;
+    }
+
+    fs::path folder_;
+};
+
+RgbImage Gradient(int32_t width, int32_t height) {
+    RgbImage image(width, height, 24);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            image.WritePixelColour(
+                x, y, MakeColour(static_cast<uint8_t>(x * 3), static_cast<uint8_t>(y * 5), 77));
+        }
+    }
+    return image;
+}
+
+TEST(CodecChoice, FollowsTheExtensionCaseInsensitively) {
+    EXPECT_STREQ(CodecForReading("a/b/result.bmp")->FormatName(), "bmp");
+    EXPECT_STREQ(CodecForReading("result.BMP")->FormatName(), "bmp");
+    EXPECT_STREQ(CodecForReading("x.JpG")->FormatName(), "jpeg");
+    EXPECT_STREQ(CodecForReading("x.jpeg")->DefaultExtension(), ".jpg");
+    EXPECT_EQ(CodecForReading("photo.png"), nullptr);
+    EXPECT_EQ(CodecForReading("folder.jpg/noextension"), nullptr);
+    EXPECT_EQ(CodecForReading("trailingdot."), nullptr);
+
+    EXPECT_STREQ(CodecForWriting("result.jpeg")->FormatName(), "jpeg");
+    EXPECT_STREQ(CodecForWriting("result.JPEG")->FormatName(), "jpeg");
+    EXPECT_STREQ(CodecForWriting("result.tif")->FormatName(), "bmp");
+    EXPECT_STREQ(CodecForWriting("result")->FormatName(), "bmp");
+    EXPECT_STREQ(CodecForWriting("dir.jpg/result")->FormatName(), "bmp");
+}
+
+TEST(MemoryImageStream, ReadsSeeksAndWritesLikeAFile) {
+    MemoryImageStream s(std::vector<uint8_t>{1, 2, 3});
+    uint8_t buffer[8];
+    EXPECT_EQ(s.Read(buffer, 8), 3);
+    EXPECT_EQ(s.ReadByte(), -1);
+    EXPECT_EQ(s.Read(buffer, 1), 0);
+    EXPECT_FALSE(s.Seek(-4, SeekOrigin::kCurrent));
+    EXPECT_TRUE(s.Seek(-1, SeekOrigin::kEnd));
+    EXPECT_EQ(s.ReadByte(), 3);
+    EXPECT_TRUE(s.Seek(1, SeekOrigin::kBegin));
+    EXPECT_TRUE(s.WriteByte(9));
+    EXPECT_TRUE(s.Truncate());
+    EXPECT_EQ(s.Data(), (std::vector<uint8_t>{1, 9}));
+    EXPECT_TRUE(s.Seek(4, SeekOrigin::kBegin));
+    EXPECT_EQ(s.Write(buffer, 1), 1);
+    EXPECT_EQ(s.Size(), 5);
+}
+
+TEST_F(TempFolder, FileStreamMapsOntoTheFile) {
+    FileImageStream s;
+    EXPECT_FALSE(s.Open(PathOf("missing"), FileImageStream::Mode::kReadExisting));
+    EXPECT_EQ(s.Error(), ENOENT);
+    EXPECT_FALSE(s.IsOpen());
+    ASSERT_TRUE(s.Open(PathOf("f"), FileImageStream::Mode::kWriteAlwaysCreate));
+    EXPECT_EQ(s.Write("abcdef", 6), 6);
+    EXPECT_TRUE(s.Seek(-2, SeekOrigin::kCurrent));
+    EXPECT_EQ(s.Tell(), 4);
+    EXPECT_TRUE(s.Truncate());
+    EXPECT_TRUE(s.Flush());
+    EXPECT_EQ(s.Size(), 4);
+    EXPECT_TRUE(s.Close());
+    ASSERT_TRUE(s.Open(PathOf("f"), FileImageStream::Mode::kReadExisting));
+    char text[8] = {};
+    EXPECT_EQ(s.Read(text, 8), 4);
+    EXPECT_STREQ(text, "abcd");
+    EXPECT_EQ(s.ReadByte(), -1);
+    EXPECT_EQ(s.Write("x", 1), 0);  // read-only
+    EXPECT_FALSE(s.Open(folder_.string(), FileImageStream::Mode::kReadExisting));
+    EXPECT_EQ(s.Error(), EISDIR);
+}
+
+TEST_F(TempFolder, SavesAndReadsBackThroughTheCodecOfTheExtension) {
+    const RgbImage image = Gradient(13, 7);
+    std::string error;
+    ASSERT_TRUE(SaveImageToPath(image, PathOf("out.png"), &error)) << error;
+    // Any extension but .jpg/.jpeg is written as BMP data.
+    EXPECT_EQ(test::ReadBytes(PathOf("out.png"))[0], 'B');
+    RgbImage back;
+    EXPECT_FALSE(ReadImageFile(PathOf("out.png"), back, &error));
+    EXPECT_EQ(error, "Unknown file format");
+    fs::rename(PathOf("out.png"), PathOf("out.BMP"));
+    ASSERT_TRUE(ReadImageFile(PathOf("out.BMP"), back, &error)) << error;
+    EXPECT_EQ(test::TopDownRgb(back), test::TopDownRgb(image));
+    EXPECT_TRUE(Strays({"out.BMP"}).empty());
+
+    EXPECT_FALSE(ReadImageFile(PathOf("none.bmp"), back, &error));
+    EXPECT_EQ(error, "No such file or directory");
+    EXPECT_TRUE(back.IsEmpty());
+}
+
+TEST_F(TempFolder, AFailedSaveLeavesTheOldFileAndNoTemporary) {
+    const std::string target = PathOf("keep.bmp");
+    { std::ofstream(target) << "old content"; }
+    std::string error;
+    EXPECT_FALSE(SaveImageToPath(RgbImage(), target, &error));
+    EXPECT_NE(error.find("empty"), std::string::npos);
+
+    // A folder in the way: the rename fails after a complete write.
+    fs::create_directory(PathOf("dir.bmp"));
+    EXPECT_FALSE(SaveImageToPath(Gradient(4, 4), PathOf("dir.bmp"), &error));
+    EXPECT_NE(error.find("Is a directory"), std::string::npos) << error;
+    EXPECT_TRUE(fs::is_directory(PathOf("dir.bmp")));
+
+    EXPECT_FALSE(SaveImageToPath(Gradient(4, 4), PathOf("no/such/folder.bmp"), &error));
+    EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
+
+    std::ifstream in(target);
+    std::string content;
+    std::getline(in, content);
+    EXPECT_EQ(content, "old content");
+    EXPECT_TRUE(Strays({"keep.bmp", "dir.bmp"}).empty());
+}
+
+TEST_F(TempFolder, ReplacingAFileKeepsItsPermissions) {
+    const std::string target = PathOf("mode.bmp");
+    { std::ofstream(target) << "x"; }
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    ASSERT_TRUE(SaveImageToPath(Gradient(2, 2), target, nullptr));
+    struct stat st;
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(st.st_size, 54 + 8 * 2);
+
+    const mode_t old = ::umask(022);
+    ASSERT_TRUE(SaveImageToPath(Gradient(2, 2), PathOf("new.bmp"), nullptr));
+    ::umask(old);
+    ASSERT_EQ(::stat(PathOf("new.bmp").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+}
+
+}  // namespace
+}  // namespace lumivex
