@@ -1,12 +1,6 @@
 // lumivex: the desktop application.
-#include <QApplication>
-#include <QMainWindow>
+#include "app/ui/application.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle("Lumivex");
-    window.resize(550, 440);
-    window.show();
-    return app.exec();
+    return lumivex::RunApplication(argc, argv);
 }

@@ -1,0 +1,59 @@
+#include "app/core/file_filter.h"
+
+#include <sstream>
+
+namespace lumivex {
+
+namespace {
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream stream(text);
+    while (std::getline(stream, part, separator)) {
+        parts.push_back(part);
+    }
+    return parts;
+}
+
+std::string Trim(const std::string& text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+std::vector<FileFilter> ParseFileFilter(const std::string& table) {
+    std::vector<FileFilter> filters;
+    const std::vector<std::string> fields = Split(table, '|');
+    for (size_t i = 0; i + 1 < fields.size(); i += 2) {
+        FileFilter filter{fields[i], {}};
+        for (const std::string& pattern : Split(fields[i + 1], ';')) {
+            if (!Trim(pattern).empty()) {
+                filter.patterns.push_back(Trim(pattern));
+            }
+        }
+        if (filter.label.empty() || filter.patterns.empty()) {
+            break;
+        }
+        filters.push_back(filter);
+    }
+    return filters;
+}
+
+std::vector<std::string> DialogNameFilters(const std::string& table) {
+    std::vector<std::string> names;
+    for (const FileFilter& filter : ParseFileFilter(table)) {
+        std::string name = Trim(filter.label.substr(0, filter.label.find('('))) + " (";
+        for (size_t i = 0; i < filter.patterns.size(); ++i) {
+            name += (i > 0 ? " " : "") + (filter.patterns[i] == "*.*" ? "*" : filter.patterns[i]);
+        }
+        names.push_back(name + ")");
+    }
+    return names;
+}
+
+}  // namespace lumivex

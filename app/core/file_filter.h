@@ -1,0 +1,23 @@
+// File-dialog filter tables of the form "label|patterns|label|patterns||", where patterns are
+// separated by ';' ("*.avi;*.mpg").
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace lumivex {
+
+struct FileFilter {
+    std::string label;                  // "Video files (*.avi; *.mpg; *.mpeg)"
+    std::vector<std::string> patterns;  // "*.avi", "*.mpg", "*.mpeg"
+};
+
+// The entries of a filter table; an entry without patterns ends it.
+std::vector<FileFilter> ParseFileFilter(const std::string& table);
+
+// One name filter per entry in the form file dialogs take: the label's text before its
+// parenthesis followed by the patterns in parentheses, separated by blanks
+// ("Video files (*.avi *.mpg *.mpeg)"). "*.*" becomes "*", which matches names without a dot.
+std::vector<std::string> DialogNameFilters(const std::string& table);
+
+}  // namespace lumivex

@@ -1,0 +1,20 @@
+#include "app/core/help_page.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace lumivex {
+
+std::string FindHelpPage(const std::string& programFolder) {
+    const std::filesystem::path folder(programFolder);
+    for (const auto& candidate : {folder / "help" / "index.html",
+                                  folder / ".." / "share" / "lumivex" / "help" / "index.html"}) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(candidate, error)) {
+            return candidate.lexically_normal().string();
+        }
+    }
+    return {};
+}
+
+}  // namespace lumivex

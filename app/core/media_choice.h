@@ -1,0 +1,26 @@
+// The Open media decision: which of the chosen paths form an image set and which one is the
+// video, decided by the first path that has an extension.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace lumivex {
+
+struct MediaChoice {
+    enum class Mode { kUndecided, kImages, kVideo };
+    Mode mode = Mode::kUndecided;
+    std::vector<std::string> imagePaths;  // image mode: the deciding path and every later one
+    std::string videoPath;                // video mode: the deciding path only
+};
+
+// The text after the last '.' of the path's file name, lower-cased; empty when the file name has
+// no '.'.
+std::string LowerCaseExtension(const std::string& path);
+
+// Walks paths in order. Paths whose file name has no '.' are skipped while the mode is undecided;
+// the first other path decides: "bmp", "jpg" or "jpeg" (any case) chooses images, anything else
+// video.
+MediaChoice ChooseMedia(const std::vector<std::string>& paths);
+
+}  // namespace lumivex

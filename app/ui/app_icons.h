@@ -1,0 +1,12 @@
+// The application icon and the pictures of the toolbar buttons.
+#pragma once
+
+#include <QIcon>
+
+namespace lumivex {
+
+QIcon ApplicationIcon();
+// The toolbar picture of a command; a null icon for commands without one.
+QIcon CommandIcon(int commandId);
+
+}  // namespace lumivex

@@ -1,0 +1,245 @@
+// Command routing and the main window's own commands: Open media, Close media, View enhanced
+// image, the bar toggles, help, web site, about, and the closing sequence.
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QSlider>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app/core/app_strings.h"
+#include "app/core/command_ids.h"
+#include "app/core/file_filter.h"
+#include "app/core/help_page.h"
+#include "app/core/media_choice.h"
+#include "app/ui/about_dialog.h"
+#include "app/ui/browser.h"
+#include "app/ui/main_window.h"
+#include "app/ui/step_container.h"
+#include "app/ui/video_step_page.h"
+#include "image/input_set.h"
+
+namespace lumivex {
+
+WorkflowFacts MainWindow::Facts() const {
+    WorkflowFacts facts;
+    facts.step = CurrentStep();
+    facts.inputKind = job_.inputKind;
+    facts.resultEmpty = job_.result.IsEmpty();
+    facts.standardBarVisible = ToolBar(command::kStandardBar)->isVisible();
+    facts.videoBarVisible = ToolBar(command::kVideoBar)->isVisible();
+    facts.imageBarVisible = ToolBar(command::kImageBar)->isVisible();
+    facts.resultBarVisible = ToolBar(command::kResultBar)->isVisible();
+    facts.statusBarVisible = statusBar()->isVisible();
+    return facts;
+}
+
+// The enabled and checked state of a command, asked in routing order: the reference sliders'
+// own test, the current page, every other page, the main window. Unanswered commands are
+// disabled.
+CommandState MainWindow::EvaluateCommand(int commandId) const {
+    const WorkflowFacts facts = Facts();
+    if (commandId == command::kVideoReferenceSlider ||
+        commandId == command::kImageReferenceSlider) {
+        return *MainWindowCommandState(commandId, facts);
+    }
+    CommandState state;
+    WorkflowPage* current = container_->CurrentPage();
+    if (current != nullptr && current->UpdateCommand(commandId, state)) {
+        return state;
+    }
+    for (WorkflowPage* page : container_->Pages()) {
+        if (page != current && page->UpdateCommand(commandId, state)) {
+            return state;
+        }
+    }
+    return MainWindowCommandState(commandId, facts).value_or(CommandState{});
+}
+
+void MainWindow::RefreshCommands() {
+    if (toolBars_.empty()) {
+        return;
+    }
+    for (auto& [id, action] : actions_) {
+        const CommandState state = EvaluateCommand(id);
+        action->setEnabled(state.enabled);
+        if (action->isCheckable()) {
+            action->setChecked(state.checked);
+        }
+    }
+    for (auto& [id, sliders] : sliders_) {
+        const bool enabled = EvaluateCommand(id).enabled;
+        for (QSlider* slider : sliders) {
+            slider->setEnabled(enabled);
+        }
+    }
+}
+
+void MainWindow::RunCommand(int commandId) {
+    if (!EvaluateCommand(commandId).enabled) {
+        RefreshCommands();
+        return;
+    }
+    DispatchCommand(commandId);
+    RefreshCommands();
+}
+
+void MainWindow::DispatchCommand(int commandId) {
+    WorkflowPage* current = container_->CurrentPage();
+    if (current != nullptr && current->HandleCommand(commandId)) {
+        return;
+    }
+    for (WorkflowPage* page : container_->Pages()) {
+        if (page != current && page->HandleCommand(commandId)) {
+            return;
+        }
+    }
+    HandleOwnCommand(commandId);
+}
+
+bool MainWindow::HandleOwnCommand(int commandId) {
+    using namespace command;
+    switch (commandId) {
+        case kOpenMedia:
+            OpenMedia();
+            return true;
+        case kCloseMedia:
+            CloseMedia();
+            return true;
+        case kExit:
+            close();
+            return true;
+        case kViewEnhancedImage:
+            ViewEnhancedImage();
+            return true;
+        case kToggleStandardBar:
+        case kToggleVideoBar:
+        case kToggleImageBar:
+        case kToggleResultBar:
+            ToggleBar(ToolBar(commandId == kToggleStandardBar ? kStandardBar : commandId));
+            return true;
+        case kToggleStatusBar:
+            ToggleBar(statusBar());
+            return true;
+        case kEnhance:
+            Enhance();
+            return true;
+        case kSaveEnhancedImage:
+            SaveEnhancedImage();
+            return true;
+        case kHelp:
+            ShowHelp();
+            return true;
+        case kVisitWebSite:
+        case kWelcomeWebLink:
+            OpenAddress(text::kWebSiteAddress);
+            return true;
+        case kAbout:
+        case kWelcomeAboutLink:
+            ShowAbout();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void MainWindow::OpenMedia() {
+    QFileDialog dialog(this);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    QStringList filters;
+    for (const std::string& filter : DialogNameFilters(text::kOpenMediaFilter)) {
+        filters << QString::fromStdString(filter);
+    }
+    dialog.setNameFilters(filters);
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    std::vector<std::string> paths;
+    for (const QString& path : dialog.selectedFiles()) {
+        paths.push_back(path.toStdString());
+    }
+    OpenMediaPaths(paths);
+}
+
+// Reset the job, close the video, show "Start".
+void MainWindow::ResetMedia() {
+    job_.Reset();
+    if (auto* video = dynamic_cast<VideoStepPage*>(FindPage(step::kVideo))) {
+        video->CloseVideo();
+    }
+    SetStep(step::kStart);
+}
+
+void MainWindow::OpenMediaPaths(const std::vector<std::string>& paths) {
+    ResetMedia();
+    job_.Reset();
+    const MediaChoice choice = ChooseMedia(paths);
+    if (choice.mode == MediaChoice::Mode::kImages) {
+        for (const std::string& path : choice.imagePaths) {
+            AddImageFile(job_, path, messages_);
+        }
+        SetStep(step::kSelection);
+        return;
+    }
+    if (choice.mode == MediaChoice::Mode::kVideo) {
+        job_.videoPath = choice.videoPath;
+        job_.inputKind = kInputVideoChosen;
+    }
+    SetStep(step::kVideo);
+    auto* video = dynamic_cast<VideoStepPage*>(FindPage(step::kVideo));
+    if (video == nullptr || !video->VideoLoaded()) {
+        SetStep(step::kStart);
+    }
+}
+
+void MainWindow::CloseMedia() {
+    ResetMedia();
+}
+
+void MainWindow::ViewEnhancedImage() {
+    SetStep(ViewToggleTarget(CurrentStep(), job_.inputKind));
+}
+
+void MainWindow::ToggleBar(QWidget* bar) {
+    bar->setVisible(!bar->isVisible());
+}
+
+void MainWindow::ShowHelp() {
+    const std::string page = FindHelpPage(ProgramFolder());
+    if (page.empty()) {
+        messages_.ShowMessage("The help page is not installed beside the program.");
+        return;
+    }
+    OpenAddress(QString::fromStdString(page));
+}
+
+void MainWindow::ShowAbout() {
+    AboutDialog about(this);
+    about.exec();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!job_.result.IsEmpty() && job_.resultReady) {
+        AskToSaveBeforeClosing();
+    }
+    StorePlacement();
+    CloseProgressWindow();
+    for (WorkflowPage* page : container_->Pages()) {
+        page->ClosePage();
+    }
+    event->accept();
+}
+
+bool MainWindow::AskToSaveBeforeClosing() {
+    QMessageBox question(QMessageBox::Question, QString(), text::kSaveBeforeClosing,
+                         QMessageBox::Yes | QMessageBox::No, this);
+    if (question.exec() != QMessageBox::Yes) {
+        return false;
+    }
+    SaveEnhancedImage();
+    return true;
+}
+
+}  // namespace lumivex
