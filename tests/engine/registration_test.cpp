@@ -1,0 +1,232 @@
+#include "engine/registration.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "tests/engine/test_pictures.h"
+
+namespace lumivex::engine {
+namespace {
+
+using testing::NoisePicture;
+using testing::TestPicture;
+
+// A table whose cost is c0 + scale × ((col − 2 − ox)² + (row − 2 − oy)²).
+MatchState BowlState(double ox, double oy, double scale) {
+    MatchState state;
+    state.sx = 7;
+    state.sy = -3;
+    for (int32_t r = 0; r < 5; ++r) {
+        for (int32_t c = 0; c < 5; ++c) {
+            const double dx = c - 2 - ox;
+            const double dy = r - 2 - oy;
+            state.cost[r][c] = static_cast<uint32_t>(1000 + scale * (dx * dx + dy * dy));
+        }
+    }
+    return state;
+}
+
+TEST(WindowCostTest, WeighsGreenThreeRedTwoBlueOneAndStartsAtOne) {
+    TestPicture a(4, 4, 10);
+    TestPicture b(4, 4, 10);
+    b.At(1, 2)[0] = 13;  // blue 3 → 9
+    b.At(1, 2)[1] = 12;  // green 2 → 3 × 4
+    b.At(2, 2)[2] = 15;  // red 5 → 2 × 25
+    const SearchWindow window{1, 2, 1, 2};
+    EXPECT_EQ(WindowCost(a.Plane(), b.Plane(), window, 0, 0), 1u + 9 + 12 + 50);
+    // Shift (1, 0) compares reference (r, c) with frame (r, c + 1): only column 2 of the frame
+    // window at c = 1 differs.
+    EXPECT_EQ(WindowCost(a.Plane(), b.Plane(), window, 1, 0), 1u + 9 + 12 + 50);
+    EXPECT_EQ(WindowCost(a.Plane(), b.Plane(), window, -1, 0), 1u);
+}
+
+TEST(WindowCostTest, LargeWindowSaturatesInsteadOfWrapping) {
+    // 1200 × 1200 pixels of the largest difference: 1 440 000 × 390 150 is far beyond 32 bits;
+    // a 32-bit sum would wrap to 1 440 000 × 390 150 + 1 mod 2³², a small, wrong cost.
+    TestPicture black(1200, 1200, 0);
+    TestPicture white(1200, 1200, 255);
+    const SearchWindow window{0, 1199, 0, 1199};
+    EXPECT_EQ(WindowCost(black.Plane(), white.Plane(), window, 0, 0),
+              std::numeric_limits<uint32_t>::max());
+}
+
+TEST(ShiftSearchTest, IdenticalFramesConvergeAtZeroInTheFirstRound) {
+    TestPicture ref = NoisePicture(200, 150, 1);
+    MatchState state;
+    EXPECT_EQ(ShiftSearch(ref.Plane(), ref.Plane(), state), 0);
+    EXPECT_EQ(state.sx, 0);
+    EXPECT_EQ(state.sy, 0);
+    EXPECT_EQ(state.cost[2][2], 1u);
+    for (int32_t r = 0; r < 5; ++r) {
+        for (int32_t c = 0; c < 5; ++c) {
+            EXPECT_GT(state.cost[r][c], 0u) << "all 25 computed in one round";
+        }
+    }
+}
+
+TEST(ShiftSearchTest, WalksToAWholePixelShiftAndReportsLeavingTheFrame) {
+    // A smooth texture, so that the costs fall towards the true shift from afar.
+    const testing::WaveTexture texture(7, 12, 25.0, 60.0, 30.0);
+    TestPicture ref = texture.Render(120, 100, {});
+    // frame(r + 5, c − 4) = ref(r, c): the shift is (−4, 5), outside the first 5 × 5 table.
+    TestPicture frame = texture.Render(120, 100, {0, 0, 4, 0, 0, -5});
+    MatchState state;
+    EXPECT_EQ(ShiftSearch(ref.Plane(), frame.Plane(), state), 0);
+    EXPECT_EQ(state.sx, -4);
+    EXPECT_EQ(state.sy, 5);
+
+    // A point window that already touches the edge stops before computing anything.
+    MatchState edge;
+    EXPECT_EQ(PointSearch(ref.Plane(), frame.Plane(), edge, 3, 50), -1);
+    EXPECT_EQ(edge.sx, 0);
+    EXPECT_EQ(edge.cost[2][2], 0u);
+    MatchState inner;
+    EXPECT_EQ(PointSearch(ref.Plane(), frame.Plane(), inner, 60, 50), 1);
+    EXPECT_EQ(inner.sx, -4);
+    EXPECT_EQ(inner.sy, 5);
+}
+
+TEST(CostSurfaceTest, IsAtLeastOneAndReproducesAFlatTable) {
+    MatchState zero;
+    EXPECT_EQ(CostSurface(0.3, -0.6, zero), 1);
+    MatchState flat;
+    for (auto& row : flat.cost) {
+        std::fill(std::begin(row), std::end(row), 600u);
+    }
+    // 16 truncated terms of weights summing to 1: within 16 of the table value.
+    const int64_t c = CostSurface(0.25, -0.5, flat);
+    EXPECT_LE(c, 600);
+    EXPECT_GE(c, 600 - 16);
+}
+
+TEST(SubPixelShiftTest, NineHalvingRoundsReachTheLastStep) {
+    // A cost falling towards +x and +y: every round takes the (+step, +step) candidate, so the
+    // offset is 0.5 + 0.25 + … + 0.001953125 = 0.998046875 exactly; eight rounds would stop at
+    // 0.99609375 and ten would reach 0.9990234375.
+    MatchState ramp;
+    ramp.sx = 3;
+    ramp.sy = 1;
+    for (int32_t r = 0; r < 5; ++r) {
+        for (int32_t c = 0; c < 5; ++c) {
+            ramp.cost[r][c] = static_cast<uint32_t>(100000 - 9000 * c - 7000 * r);
+        }
+    }
+    const SubPixel s = SubPixelShift(ramp);
+    EXPECT_EQ(s.x, 3.998046875);
+    EXPECT_EQ(s.y, 1.998046875);
+}
+
+TEST(SubPixelShiftTest, FindsTheMinimumOfAQuadraticBowl) {
+    const SubPixel centred = SubPixelShift(BowlState(0.0, 0.0, 1e6));
+    EXPECT_EQ(centred.x, 7.0);
+    EXPECT_EQ(centred.y, -3.0);
+    const SubPixel off = SubPixelShift(BowlState(0.25, -0.375, 1e6));
+    EXPECT_NEAR(off.x, 7.25, 0.002);
+    EXPECT_NEAR(off.y, -3.375, 0.002);
+}
+
+std::vector<FeaturePoint> PointsOn(const AffineTransform& t, int32_t spacing) {
+    std::vector<FeaturePoint> points;
+    for (int32_t i = 0; i < 20; ++i) {
+        FeaturePoint p;
+        p.x = (i % 5) * spacing + (i / 5) * 7;
+        p.y = (i / 5) * spacing + (i % 5) * 3;
+        p.dx = t[0] * p.x + t[1] * p.y + t[2];
+        p.dy = t[3] * p.x + t[4] * p.y + t[5];
+        points.push_back(p);
+    }
+    return points;
+}
+
+TEST(FitAffineTest, RecoversAnExactTransformOnALargeFrame) {
+    // Coordinates of a 4000 × 3000 frame: the singularity products are far beyond 32 bits.
+    const AffineTransform truth = {0.002, -0.001, 1.5, 0.0015, -0.003, -2.25};
+    const std::vector<FeaturePoint> points = PointsOn(truth, 900);
+    AffineTransform t{};
+    ASSERT_EQ(FitAffine(t, points.data(), 20), 0);
+    for (int32_t i = 0; i < 6; ++i) {
+        EXPECT_NEAR(t[i], truth[i], 1e-9) << i;
+    }
+}
+
+TEST(FitAffineTest, RefusesCollinearAndTooFewPointsLeavingTheTransform) {
+    const AffineTransform before = {1, 2, 3, 4, 5, 6};
+    std::vector<FeaturePoint> line;
+    for (int32_t i = 0; i < 10; ++i) {
+        line.push_back({100 + 300 * i, 50 + 200 * i, 0.5, 0.5});
+    }
+    AffineTransform t = before;
+    EXPECT_EQ(FitAffine(t, line.data(), 10), -1);
+    EXPECT_EQ(t, before);
+    EXPECT_EQ(FitAffine(t, line.data(), 2), -1);
+    EXPECT_EQ(FitAffine(t, line.data(), 0), -1);
+    EXPECT_EQ(t, before);
+}
+
+TEST(RobustFitTest, DropsAnOutlierInsideTheFirstThresholdByTheLastOne) {
+    const AffineTransform truth = {0.001, 0.002, -0.7, -0.002, 0.001, 0.4};
+    std::vector<FeaturePoint> points = PointsOn(truth, 60);
+    // Residual² 1.5: kept by every threshold down to 2, refused by threshold 1 (trunc 1 < 1
+    // fails), even after the fits have pulled the transform towards it.
+    points[12].dx += 1.2247448713915890;
+    AffineTransform t = truth;
+    RobustFit(t, points.data(), 20);
+    for (int32_t i = 0; i < 6; ++i) {
+        EXPECT_NEAR(t[i], truth[i], 1e-9) << i;
+    }
+}
+
+TEST(RobustFitTest, KeepsAPointWhoseResidualTruncatesToZero) {
+    const AffineTransform truth = {0.001, 0.002, -0.7, -0.002, 0.001, 0.4};
+    std::vector<FeaturePoint> points = PointsOn(truth, 60);
+    points[12].dx += 0.9;  // residual² 0.81 truncates to 0: below every threshold
+    AffineTransform all = truth;
+    ASSERT_EQ(FitAffine(all, points.data(), 20), 0);
+    AffineTransform t = truth;
+    RobustFit(t, points.data(), 20);
+    for (int32_t i = 0; i < 6; ++i) {
+        EXPECT_NEAR(t[i], all[i], 1e-12) << i;
+    }
+    EXPECT_GT(t[2] - truth[2], 0.01);
+}
+
+TEST(RobustFitTest, FewerThanThreeKeptPointsLeaveTheTransform) {
+    // Under start, 18 points have residual² 162, beyond every threshold; two fit exactly.
+    const AffineTransform start = {0, 0, 9, 0, 0, 9};
+    std::vector<FeaturePoint> points = PointsOn({0, 0, 0, 0, 0, 0}, 60);
+    points[0].dx = 9;
+    points[0].dy = 9;
+    points[1].dx = 9;
+    points[1].dy = 9;
+    AffineTransform t = start;
+    RobustFit(t, points.data(), 20);  // only two points lie within any threshold of start
+    EXPECT_EQ(t, start);
+}
+
+TEST(FrameErrorTest, MeanOverTheInnerRegionPerPixel) {
+    TestPicture a(60, 50, 100);
+    TestPicture b(60, 50, 100);
+    for (int32_t r = 0; r < 50; ++r) {
+        for (int32_t c = 0; c < 60; ++c) {
+            const bool inner = r >= 20 && r <= 29 && c >= 20 && c <= 39;
+            b.At(r, c)[1] = static_cast<uint8_t>(inner ? 104 : 0);  // margins do not count
+        }
+    }
+    // 16 per pixel over the 10 × 20 inner pixels, divided by (50 − 40) × (60 − 40).
+    EXPECT_DOUBLE_EQ(FrameError(a.Plane(), b.Plane()), 16.0);
+}
+
+TEST(FrameErrorTest, StopsAddingRowsOnceTheSumPassesTheCap) {
+    // Each inner row adds 4960 × 195075 = 967 572 000: after two rows the sum exceeds
+    // 1 234 567 890, so only two of the 4 inner rows count.
+    TestPicture a(5000, 44, 0);
+    TestPicture b(5000, 44, 255);
+    const double expected = 2.0 * 4960 * 195075 / (4.0 * 4960);
+    EXPECT_DOUBLE_EQ(FrameError(a.Plane(), b.Plane()), expected);
+}
+
+}  // namespace
+}  // namespace lumivex::engine
