@@ -17,11 +17,14 @@ bool Report(std::string* error, std::string text) {
 
 }  // namespace
 
-bool ReadImageFile(const std::string& path, RgbImage& out, std::string* error) {
+bool ReadImageFile(const std::string& path, RgbImage& out, std::string* error,
+                   std::string* format) {
     out.Release();
     const std::unique_ptr<ImageCodec> codec = CodecForReading(path);
     if (!codec)
         return Report(error, "Unknown file format");
+    if (format)
+        *format = codec->FormatName();
     FileImageStream stream;
     if (!stream.Open(path, FileImageStream::Mode::kReadExisting)) {
         return Report(error, std::strerror(stream.Error()));

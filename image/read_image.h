@@ -9,7 +9,8 @@ namespace lumivex {
 
 // ".bmp" -> BMP, ".jpg"/".jpeg" -> JPEG (any case). On failure out is empty and error (when
 // given) is "Unknown file format", the system's text for a file that cannot be opened, or the
-// codec's reason.
-bool ReadImageFile(const std::string& path, RgbImage& out, std::string* error);
+// codec's reason. format (when given) receives the codec's format name ("bmp", "jpeg").
+bool ReadImageFile(const std::string& path, RgbImage& out, std::string* error,
+                   std::string* format = nullptr);
 
 }  // namespace lumivex

@@ -83,10 +83,8 @@ bool SaveImageToPath(const RgbImage& image, const std::string& path, std::string
     const std::string folder = FolderOf(path);
     std::string temporary = folder + "/.lumivex-save-XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
-        return Report(error,
-                      "Cannot create a temporary file in " + folder + ": " + SystemText(errno));
-    }
+    if (fd < 0)
+        return Report(error, "Cannot write " + path + ": " + SystemText(errno));
     const mode_t mode = ModeForTarget(path);
     FileImageStream stream;
     stream.Adopt(fd);

@@ -1,0 +1,73 @@
+// lumivex-cli convert IN OUT: reads a picture with the program's own codecs and writes it as a
+// 24-bit BMP or JPEG (chosen by OUT's extension).
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "image/read_image.h"
+#include "image/rgb_image.h"
+#include "image/save_image.h"
+
+namespace lumivex::cli {
+namespace {
+
+constexpr const char* kUsage = "convert IN OUT";
+
+void PrintUsage(std::FILE* out) {
+    std::fprintf(out,
+                 "Usage: lumivex-cli %s\n\n"
+                 "Reads IN (BMP or JPEG, chosen by its extension), makes it a 24-bit picture and\n"
+                 "writes OUT: JPEG (quality 75) when OUT ends in .jpg or .jpeg, BMP otherwise.\n"
+                 "An existing OUT is replaced only after the new file is completely written.\n",
+                 kUsage);
+}
+
+int RunConvert(const std::vector<std::string>& args) {
+    std::vector<std::string> paths;
+    bool optionsEnded = false;
+    for (const std::string& arg : args) {
+        if (!optionsEnded && (arg == "--help" || arg == "-h")) {
+            PrintUsage(stdout);
+            return 0;
+        }
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            std::fprintf(stderr, "lumivex-cli convert: unknown option '%s'\n", arg.c_str());
+            PrintUsage(stderr);
+            return 2;
+        } else {
+            paths.push_back(arg);
+        }
+    }
+    if (paths.size() != 2) {
+        PrintUsage(stderr);
+        return 2;
+    }
+
+    RgbImage image;
+    std::string error;
+    if (!ReadImageFile(paths[0], image, &error)) {
+        std::fprintf(stderr, "lumivex-cli convert: cannot read %s: %s\n", paths[0].c_str(),
+                     error.c_str());
+        return 1;
+    }
+    if (!image.PromoteDepth(24)) {
+        std::fprintf(stderr, "lumivex-cli convert: cannot convert %s to 24 bits: out of memory\n",
+                     paths[0].c_str());
+        return 1;
+    }
+    if (!SaveImageToPath(image, paths[1], &error)) {
+        std::fprintf(stderr, "lumivex-cli convert: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+LUMIVEX_CLI_COMMAND("convert", kUsage, "Convert a BMP or JPEG picture to a 24-bit BMP or JPEG.",
+                    &RunConvert);
+
+}  // namespace lumivex::cli
