@@ -13,4 +13,7 @@ enum class TimeFormat : int32_t {
 
 inline constexpr int64_t kMediaTimeUnitsPerSecond = 10'000'000;
 
+// The event a decoding path reports when its stream has played to the end.
+inline constexpr int32_t kEventComplete = 1;
+
 }  // namespace lumivex::video

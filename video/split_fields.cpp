@@ -1,0 +1,29 @@
+#include "video/split_fields.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace lumivex::video {
+
+void SplitFields(RgbImage& image) {
+    if (image.IsEmpty()) {
+        return;
+    }
+    const int32_t half = std::abs(image.Height()) / 2;
+    const size_t stride = static_cast<size_t>(image.Stride());
+    std::vector<uint8_t> oddRows(stride * static_cast<size_t>(half));
+    for (int32_t k = 0; k < half; ++k) {
+        std::memcpy(oddRows.data() + stride * k, image.Row(2 * k + 1), stride);
+    }
+    // Row 2k goes down to row k; k < 2k, so moving in increasing order never overwrites an even
+    // row before it has been moved.
+    for (int32_t k = 1; k < half; ++k) {
+        std::memcpy(image.Row(k), image.Row(2 * k), stride);
+    }
+    if (half > 0) {
+        std::memcpy(image.Row(half), oddRows.data(), stride * static_cast<size_t>(half));
+    }
+}
+
+}  // namespace lumivex::video
