@@ -1,0 +1,101 @@
+#include "image/input_set.h"
+
+#include <sys/stat.h>
+
+#include "engine/job.h"
+#include "image/image_codec.h"
+#include "image/image_stream.h"
+#include "image/rgb_image.h"
+
+namespace lumivex {
+
+namespace {
+
+constexpr char kUnknownFormat[] = "Unknown file format";
+constexpr char kDimensionMismatch[] = "Sorry, the input images should have same dimension.";
+
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Converts a decoded picture to a packed 24-bit member; false when it cannot become one.
+bool ConvertToMember(RgbImage& image) {
+    if (image.BitsPerPixel() < 24 && !image.PromoteDepth(24)) {
+        return false;
+    }
+    const int32_t width = image.Width();
+    if (width % 4 != 0 &&
+        !CropToSize(nullptr, image, width - width % 4, image.Height(), 0, nullptr)) {
+        return false;
+    }
+    return image.BitsPerPixel() == 24 && image.Stride() == image.Width() * 3;
+}
+
+}  // namespace
+
+bool IsImageSetFileName(const std::string& name) {
+    const std::string extension = LowerCaseExtension(name);
+    return extension == ".bmp" || extension == ".jpg" || extension == ".jpeg";
+}
+
+bool AddImageFile(EnhanceJob& job, const std::string& path, MessageSink& messages) {
+    job.inputKind = kInputImageSet;
+    if (!IsRegularFile(path)) {
+        return false;
+    }
+    std::unique_ptr<ImageCodec> codec = CodecForReading(path);
+    if (!codec) {
+        messages.ShowMessage(kUnknownFormat);
+        return false;
+    }
+    auto image = std::make_unique<RgbImage>();
+    {
+        FileImageStream stream;
+        if (!stream.Open(path, FileImageStream::Mode::kReadExisting) ||
+            !codec->Decode(stream, *image)) {
+            image->Release();
+        }
+    }
+    codec.reset();
+    if (image->IsEmpty()) {
+        return false;
+    }
+    return AddImage(job, std::move(image), path, messages);
+}
+
+bool AddImage(EnhanceJob& job, std::unique_ptr<RgbImage> image, const std::string& name,
+              MessageSink& messages) {
+    if (!image || image->IsEmpty() || image->Width() <= 0 || image->Height() <= 0) {
+        return false;
+    }
+    // The first member decides the size (and becomes the reference below).
+    if (job.FrameCount() > 0 &&
+        (image->Width() / 4 * 4 != job.width || image->Height() != job.height)) {
+        messages.ShowMessage(kDimensionMismatch);
+        return false;
+    }
+    if (!ConvertToMember(*image)) {
+        return false;
+    }
+    job.frames.push_back(std::move(image));
+    job.names.push_back(name);
+    if (job.FrameCount() == 1) {
+        job.width = job.frames.front()->Width();
+        job.height = job.frames.front()->Height();
+        job.referenceIndex = 0;
+    }
+    return true;
+}
+
+bool AddImage(EnhanceJob& job, RgbImage& image, const std::string& name, MessageSink& messages) {
+    auto owned = std::make_unique<RgbImage>();
+    owned->TakeFrom(image);
+    return AddImage(job, std::move(owned), name, messages);
+}
+
+bool AddImage(EnhanceJob& job, RgbImage&& image, const std::string& name, MessageSink& messages) {
+    return AddImage(job, image, name, messages);
+}
+
+}  // namespace lumivex
