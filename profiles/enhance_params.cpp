@@ -353,7 +353,12 @@ bool EnhanceParams::ReadInt(const std::string& section, const std::string& key,
 }
 
 bool EnhanceParams::WriteInt(const std::string& section, const std::string& key, int32_t value) {
-    FindOrAddSection(section).SetValue(key, std::to_string(value));
+    return WriteString(section, key, std::to_string(value));
+}
+
+bool EnhanceParams::WriteString(const std::string& section, const std::string& key,
+                                const std::string& value) {
+    FindOrAddSection(section).SetValue(key, value);
     return true;
 }
 

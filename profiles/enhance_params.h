@@ -48,6 +48,8 @@ public:
     bool ReadInt(const std::string& section, const std::string& key, int32_t& out) const;
     // Finds or appends the section, then sets key to value formatted as "%d".
     bool WriteInt(const std::string& section, const std::string& key, int32_t value);
+    // Finds or appends the section, then sets key to value as it stands.
+    bool WriteString(const std::string& section, const std::string& key, const std::string& value);
 
     const std::vector<std::string>& Preamble() const { return preamble_; }
     const std::vector<std::unique_ptr<ProfileSection>>& Sections() const { return sections_; }

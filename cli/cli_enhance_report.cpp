@@ -1,0 +1,105 @@
+#include "cli/cli_enhance_report.h"
+
+#include <cstdio>
+
+#include "cli/cli_enhance_input.h"
+#include "cli/cli_json_report.h"
+
+namespace lumivex::cli {
+
+namespace {
+
+void WriteImage(JsonWriter& json, const EnhanceJob& job, const EnhanceRunRecord& record,
+                int32_t index, int32_t reference) {
+    json.BeginObject();
+    json.Key("index").Int(index);
+    json.Key("name").String(EngineImageName(job, index));
+    json.Key("reference").Bool(index == reference);
+    const auto found = record.reports.find(index);
+    if (index != reference && found != record.reports.end()) {
+        const RegistrationReport& report = found->second;
+        json.Key("shift").BeginArray().Real(report.shiftX).Real(report.shiftY).EndArray();
+        json.Key("transform").BeginArray();
+        for (const double p : report.transform) {
+            json.Real(p);
+        }
+        json.EndArray();
+        json.Key("difference").Real(report.difference);
+        json.Key("limit").Real(report.limit);
+        json.Key("accepted").Bool(report.accepted);
+    }
+    json.EndObject();
+}
+
+}  // namespace
+
+RegistrationObserver CollectReports(EnhanceRunRecord& record) {
+    return [&record](const RegistrationReport& report) { record.reports[report.index] = report; };
+}
+
+int32_t AcceptedCount(const EnhanceRunRecord& record) {
+    int32_t accepted = 0;
+    for (const auto& [index, report] : record.reports) {
+        accepted += report.accepted ? 1 : 0;
+    }
+    return accepted;
+}
+
+std::string EnhanceReportJson(const EnhanceJob& job, const EnhanceRunRecord& record) {
+    const EngineInput input = EngineInputOf(job);
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("input").BeginObject();
+    json.Key("files").BeginArray();
+    for (const std::string& file : record.files) {
+        json.String(file);
+    }
+    json.EndArray();
+    json.Key("width").Int(job.width);
+    json.Key("height").Int(job.height);
+    json.Key("interlaced").Bool(job.interlaced);
+    json.EndObject();
+    json.Key("profile").String(record.profile);
+    json.Key("reference").Int(input.reference);
+    json.Key("output").BeginObject();
+    json.Key("width").Int(record.output.width);
+    json.Key("height").Int(record.output.height);
+    json.EndObject();
+    json.Key("images").BeginArray();
+    for (int32_t i = 0; i < input.count; ++i) {
+        WriteImage(json, job, record, i, input.reference);
+    }
+    json.EndArray();
+    json.Key("accepted").Int(AcceptedCount(record));
+    json.Key("status").Int(record.status);
+    json.Key("seconds").Real(record.seconds);
+    json.EndObject();
+    return json.Text();
+}
+
+std::string RegistrationSummary(const EnhanceJob& job, const EnhanceRunRecord& record) {
+    const EngineInput input = EngineInputOf(job);
+    std::string text;
+    char line[512];
+    for (int32_t i = 0; i < input.count; ++i) {
+        const std::string name = EngineImageName(job, i);
+        const auto found = record.reports.find(i);
+        if (i == input.reference) {
+            std::snprintf(line, sizeof line, "  %2d  %-28s reference\n", i, name.c_str());
+        } else if (found == record.reports.end()) {
+            std::snprintf(line, sizeof line, "  %2d  %-28s not registered\n", i, name.c_str());
+        } else {
+            const RegistrationReport& r = found->second;
+            std::snprintf(line, sizeof line,
+                          "  %2d  %-28s shift %+7.2f %+7.2f  difference %8.1f / limit %8.1f  %s\n",
+                          i, name.c_str(), r.shiftX, r.shiftY, r.difference, r.limit,
+                          r.accepted ? "fused" : "rejected");
+        }
+        text += line;
+    }
+    std::snprintf(line, sizeof line, "%d of %d images fused into the reference\n",
+                  AcceptedCount(record), input.count - 1);
+    return text + line;
+}
+
+}  // namespace lumivex::cli
