@@ -1,0 +1,102 @@
+#include "app/ui/selection_page.h"
+
+#include <QVBoxLayout>
+
+#include "app/core/command_ids.h"
+#include "app/ui/image_view.h"
+#include "app/ui/workflow_host.h"
+#include "engine/job.h"
+
+namespace lumivex {
+
+namespace {
+
+SelectionJobFields JobFields(EnhanceJob& job) {
+    return {&job.inputKind, &job.referenceIndex, [&job] { return job.FrameCount(); }};
+}
+
+}  // namespace
+
+SelectionPage::SelectionPage(WorkflowHost& host, QWidget* parent)
+    : WorkflowPage(step::kSelection, host, parent),
+      view_(new ImageView(this)),
+      state_(JobFields(host.Job()), *this) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_);
+}
+
+bool SelectionPage::HandleCommand(int commandId) {
+    switch (commandId) {
+        case command::kPreviousImage:
+            state_.Previous();
+            return true;
+        case command::kNextImage:
+            state_.Next();
+            return true;
+        default:
+            break;
+    }
+    if (ImageViewTools::Shared().HandleCommand(commandId)) {
+        Host().RefreshCommands();
+        return true;
+    }
+    return false;
+}
+
+bool SelectionPage::UpdateCommand(int commandId, CommandState& state) {
+    if (commandId == command::kPreviousImage || commandId == command::kNextImage) {
+        state.enabled = true;
+        return true;
+    }
+    return ImageViewTools::Shared().UpdateCommand(commandId, state);
+}
+
+void SelectionPage::PageShown() {
+    Sliders();
+    state_.Show();
+}
+
+void SelectionPage::PageHidden() {
+    state_.Hide();
+}
+
+void SelectionPage::ModifierKeysChanged(Qt::KeyboardModifiers modifiers) {
+    ImageViewTools::Shared().SetModifiers(modifiers);
+}
+
+QList<QSlider*> SelectionPage::Sliders() {
+    const QList<QSlider*> sliders = Host().ReferenceSliders(command::kImageReferenceSlider);
+    for (QSlider* slider : sliders) {
+        if (slider != nullptr && !connected_.contains(slider)) {
+            connected_.append(slider);
+            connect(slider, &QSlider::valueChanged, this,
+                    [this](int position) { state_.PositionChanged(position); });
+        }
+    }
+    return sliders;
+}
+
+void SelectionPage::PrepareSliders(int32_t minimum, int32_t maximum, int32_t pageSize) {
+    for (QSlider* slider : Sliders()) {
+        slider->setRange(minimum, maximum);
+        slider->setPageStep(pageSize);
+    }
+}
+
+void SelectionPage::SetSliderPositions(int32_t position) {
+    // A slider that moves reports back through valueChanged; the selection's guard ignores it.
+    for (QSlider* slider : Sliders()) {
+        slider->setValue(position);
+    }
+}
+
+void SelectionPage::ShowFrame(int32_t index) {
+    view_->SetPicture(Host().Job().frames[index].get(), true);
+}
+
+void SelectionPage::SetStatusText(const std::string& text) {
+    Host().SetPageStateText(QString::fromStdString(text));
+}
+
+}  // namespace lumivex
