@@ -62,7 +62,7 @@ std::string Mpeg1Video() {
 }
 
 std::string Mpeg2InterlacedVideo() {
-    TestVideoSpec spec{TestVideoKind::kMpeg2Program, 720, 576, 25, CountingPictures(12), 16, 15};
+    TestVideoSpec spec{TestVideoKind::kMpeg2Program, 720, 576, 25, CountingPictures(16), 16, 15};
     spec.interlaced = true;
     return MakeVideo("interlaced.mpeg", spec);
 }

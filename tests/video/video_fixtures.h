@@ -18,7 +18,7 @@ std::string MakeVideo(const std::string& name, const TestVideoSpec& spec);
 
 // The videos most tests use.
 std::string Mpeg1Video();            // 176 x 144 MPEG-1 .mpg, 40 counting frames
-std::string Mpeg2InterlacedVideo();  // 720 x 576 MPEG-2 .mpeg, interlaced, 4:3, 12 frames
+std::string Mpeg2InterlacedVideo();  // 720 x 576 MPEG-2 .mpeg, interlaced, 4:3, 16 frames
 std::string MjpegVideo();            // 128 x 112 MJPEG .avi, 30 counting frames
 std::string Mpeg4Video();            // 112 x 104 MPEG-4 .avi, 36 counting frames
 std::string WideMpeg2Video();        // 720 x 576 MPEG-2 .mpeg with a 16:9 picture, 8 frames
