@@ -1,6 +1,5 @@
 #include "cli/cli_job_runner.h"
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -12,38 +11,16 @@ namespace lumivex::cli {
 
 namespace {
 
-std::atomic<bool>* g_cancel = nullptr;
+std::atomic<bool> g_interrupted{false};
 
 extern "C" void OnInterrupt(int) {
-    if (g_cancel != nullptr && !g_cancel->load()) {
-        g_cancel->store(true);
+    if (!g_interrupted.exchange(true)) {
         return;
     }
-    // A second Ctrl-C: stop waiting for the next cancel check.
+    // A second Ctrl-C: do not wait for the next cancel check.
     signal(SIGINT, SIG_DFL);
     raise(SIGINT);
 }
-
-// Installs OnInterrupt for its lifetime and restores the previous handler afterwards.
-class InterruptGuard {
-public:
-    explicit InterruptGuard(std::atomic<bool>& cancel) {
-        g_cancel = &cancel;
-        struct sigaction action {};
-        action.sa_handler = OnInterrupt;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &previous_);
-    }
-    ~InterruptGuard() {
-        sigaction(SIGINT, &previous_, nullptr);
-        g_cancel = nullptr;
-    }
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
-
-private:
-    struct sigaction previous_ {};
-};
 
 void DrawBar(int32_t percent) {
     constexpr int kWidth = 40;
@@ -59,15 +36,36 @@ void DrawBar(int32_t percent) {
 
 }  // namespace
 
-int32_t RunJobToEnd(EnhanceJob& job, bool showProgress) {
+InterruptWatch::InterruptWatch() {
+    g_interrupted = false;
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &previous_);
+}
+
+InterruptWatch::~InterruptWatch() {
+    sigaction(SIGINT, &previous_, nullptr);
+}
+
+bool InterruptWatch::Interrupted() const {
+    return g_interrupted.load();
+}
+
+int32_t RunJobToEnd(EnhanceJob& job, const InterruptWatch& watch, bool showProgress) {
+    if (watch.Interrupted()) {
+        return kEnhanceCancelled;
+    }
     const bool drawing = showProgress && isatty(STDERR_FILENO) == 1;
-    InterruptGuard guard(job.progress.cancel);
     if (!StartEnhancement(job)) {
         return kEnhanceFailed;
     }
     int32_t shown = -1;
     int32_t status = 0;
     while ((status = job.progress.status.load()) >= 0) {
+        if (watch.Interrupted()) {
+            job.progress.cancel = true;
+        }
         if (drawing && status != shown) {
             DrawBar(status);
             shown = status;

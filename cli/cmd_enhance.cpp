@@ -163,10 +163,11 @@ bool FolderExists(const std::string& path) {
 }
 
 // Runs the job and writes the picture and the report; the exit status.
-int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, EnhanceRunRecord& record) {
+int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptWatch& watch,
+                EnhanceRunRecord& record) {
     job.observer = CollectReports(record);
     const auto start = std::chrono::steady_clock::now();
-    record.status = RunJobToEnd(job, !options.quiet);
+    record.status = RunJobToEnd(job, watch, !options.quiet);
     record.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     job.observer = nullptr;
@@ -203,6 +204,7 @@ int RunEnhance(const std::vector<std::string>& args) {
         std::printf("usage: lumivex-cli %s\n", kUsage);
         return 0;
     }
+    const InterruptWatch watch;  // from here on, Ctrl-C cancels and nothing is written
     ProfileList profiles;
     EnumerateProfiles(profiles);
     EnhanceParams params;
@@ -225,7 +227,7 @@ int RunEnhance(const std::vector<std::string>& args) {
     if (!FolderExists(options.output)) {
         return Report(Failure{1, "the folder of " + options.output + " does not exist"});
     }
-    return RunAndWrite(job, options, record);
+    return RunAndWrite(job, options, watch, record);
 }
 
 }  // namespace
