@@ -24,11 +24,7 @@ ResultPage::ResultPage(WorkflowHost& host, QWidget* parent)
 }
 
 bool ResultPage::HandleCommand(int commandId) {
-    if (ImageViewTools::Shared().HandleCommand(commandId)) {
-        Host().RefreshCommands();
-        return true;
-    }
-    return false;
+    return ImageViewTools::Shared().HandleCommand(commandId);
 }
 
 bool ResultPage::UpdateCommand(int commandId, CommandState& state) {

@@ -37,11 +37,7 @@ bool SelectionPage::HandleCommand(int commandId) {
         default:
             break;
     }
-    if (ImageViewTools::Shared().HandleCommand(commandId)) {
-        Host().RefreshCommands();
-        return true;
-    }
-    return false;
+    return ImageViewTools::Shared().HandleCommand(commandId);
 }
 
 bool SelectionPage::UpdateCommand(int commandId, CommandState& state) {

@@ -1,6 +1,8 @@
 #include "app/ui/workflow_pages.h"
 
 #include "app/ui/placeholder_page.h"
+#include "app/ui/result_page.h"
+#include "app/ui/selection_page.h"
 #include "app/ui/step_container.h"
 #include "app/ui/welcome_page.h"
 
@@ -8,9 +10,8 @@ namespace lumivex {
 
 void CreateWorkflowPages(StepContainer& container, WorkflowHost& host) {
     container.AddPage(new WelcomePage(host));
-    container.AddPage(
-        new PlaceholderPage(step::kSelection, QObject::tr("Reference selection"), host));
-    container.AddPage(new PlaceholderPage(step::kEnhance, QObject::tr("Enhanced image"), host));
+    container.AddPage(new SelectionPage(host));
+    container.AddPage(new ResultPage(host));
     container.AddPage(new PlaceholderVideoPage(host));
 }
 
