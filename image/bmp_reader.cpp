@@ -70,22 +70,6 @@ bool LaterHeaderAcceptable(const BmpInfo& info) {
            info.compression == kCompressionNone && info.coloursUsed == 0;
 }
 
-// Moves by distance bytes, which may exceed what one stream seek takes.
-bool SeekForward(ImageStream& stream, int64_t distance) {
-    while (distance > 0) {
-        const int32_t step =
-            static_cast<int32_t>(std::min<int64_t>(distance, std::numeric_limits<int32_t>::max()));
-        if (!stream.Seek(step, SeekOrigin::kCurrent))
-            return false;
-        distance -= step;
-    }
-    return true;
-}
-
-bool SeekTo(ImageStream& stream, int64_t position) {
-    return stream.Seek(0, SeekOrigin::kBegin) && SeekForward(stream, position);
-}
-
 // Reads the information header and leaves the stream right after it.
 bool ReadInfoHeader(ImageStream& stream, BmpInfo& info) {
     uint8_t header[kInfoHeaderSize];

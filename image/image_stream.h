@@ -37,6 +37,10 @@ public:
     virtual int64_t Size() = 0;
 };
 
+// Moves to an absolute position, or forward by a distance; both may exceed what one Seek takes.
+bool SeekTo(ImageStream& stream, int64_t position);
+bool SeekForward(ImageStream& stream, int64_t distance);
+
 // A stream over a file descriptor. Reads and writes go straight to the file (no user-space
 // buffering), so Flush means the data reached the disk (fsync).
 class FileImageStream : public ImageStream {

@@ -1,0 +1,39 @@
+// The two calls into libjpeg made by the JPEG codec. Each sets its return point for fatal library
+// errors itself and keeps every piece of library state in the plain-data record it is given, so
+// that a fatal error, which returns straight to that point, never skips a destructor.
+#pragma once
+
+#include "image/image_stream.h"
+#include "image/jpeg_managers.h"
+#include "image/rgb_image.h"
+
+namespace lumivex {
+
+struct JpegDecodeState {
+    jpeg_decompress_struct info;
+    JpegErrorManager errors;
+    JpegSource source;
+    // The JFIF density as the library reports it (unit 0 and 1 x 1 when the file has no JFIF
+    // header).
+    int densityUnit;
+    int xDensity;
+    int yDensity;
+};
+
+struct JpegEncodeState {
+    jpeg_compress_struct info;
+    JpegErrorManager errors;
+    JpegDestination destination;
+};
+
+// Decodes the picture at the stream's position into image: 8 bits with a grey palette for one
+// component, 24 bits B,G,R for three, 24 bits scaled by the fourth channel for four. False on
+// any fatal library error, with state->errors.message saying why; image may then hold a
+// partial picture, which the caller releases.
+bool DecodeJpegPixels(JpegDecodeState* state, ImageStream* stream, RgbImage* image);
+
+// Encodes a 24-bit image at quality 75 with baseline tables and the image's dpi as the JFIF
+// density. False on any fatal library error (state->errors.message says why).
+bool EncodeJpegPixels(JpegEncodeState* state, ImageStream* stream, const RgbImage* image);
+
+}  // namespace lumivex

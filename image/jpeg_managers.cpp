@@ -1,0 +1,130 @@
+#include "image/jpeg_managers.h"
+
+#include <cstring>
+
+namespace lumivex {
+
+namespace {
+
+void ErrorExit(j_common_ptr info) {
+    auto* manager = reinterpret_cast<JpegErrorManager*>(info->err);
+    (*info->err->format_message)(info, manager->message);
+    std::longjmp(manager->jump, 1);
+}
+
+void OutputMessage(j_common_ptr info) {
+    auto* manager = reinterpret_cast<JpegErrorManager*>(info->err);
+    (*info->err->format_message)(info, manager->warning);
+}
+
+JpegSource* SourceOf(j_decompress_ptr info) {
+    return reinterpret_cast<JpegSource*>(info->src);
+}
+
+void InitSource(j_decompress_ptr info) {
+    SourceOf(info)->startOfFile = true;
+}
+
+boolean FillInputBuffer(j_decompress_ptr info) {
+    JpegSource* source = SourceOf(info);
+    const int32_t got = source->stream->Read(source->buffer, static_cast<int32_t>(kJpegBufferSize));
+    if (got <= 0) {
+        if (source->startOfFile)
+            ERREXIT(info, JERR_INPUT_EMPTY);
+        WARNMS(info, JWRN_JPEG_EOF);
+        // An inserted end-of-image marker lets the library finish the picture.
+        source->buffer[0] = 0xFF;
+        source->buffer[1] = JPEG_EOI;
+        source->pub.bytes_in_buffer = 2;
+    } else {
+        source->pub.bytes_in_buffer = static_cast<size_t>(got);
+    }
+    source->pub.next_input_byte = source->buffer;
+    source->startOfFile = false;
+    return TRUE;
+}
+
+void SkipInputData(j_decompress_ptr info, long count) {
+    if (count <= 0)
+        return;
+    JpegSource* source = SourceOf(info);
+    while (count > static_cast<long>(source->pub.bytes_in_buffer)) {
+        count -= static_cast<long>(source->pub.bytes_in_buffer);
+        FillInputBuffer(info);
+    }
+    source->pub.next_input_byte += count;
+    source->pub.bytes_in_buffer -= static_cast<size_t>(count);
+}
+
+void TermSource(j_decompress_ptr) {}
+
+JpegDestination* DestinationOf(j_compress_ptr info) {
+    return reinterpret_cast<JpegDestination*>(info->dest);
+}
+
+void InitDestination(j_compress_ptr info) {
+    JpegDestination* destination = DestinationOf(info);
+    destination->pub.next_output_byte = destination->buffer;
+    destination->pub.free_in_buffer = kJpegBufferSize;
+}
+
+boolean EmptyOutputBuffer(j_compress_ptr info) {
+    JpegDestination* destination = DestinationOf(info);
+    const auto size = static_cast<int32_t>(kJpegBufferSize);
+    if (destination->stream->Write(destination->buffer, size) != size) {
+        ERREXIT(info, JERR_FILE_WRITE);
+    }
+    InitDestination(info);
+    return TRUE;
+}
+
+void TermDestination(j_compress_ptr info) {
+    JpegDestination* destination = DestinationOf(info);
+    const auto filled = static_cast<int32_t>(kJpegBufferSize - destination->pub.free_in_buffer);
+    if (filled > 0 && destination->stream->Write(destination->buffer, filled) != filled) {
+        ERREXIT(info, JERR_FILE_WRITE);
+    }
+    if (!destination->stream->Flush())
+        ERREXIT(info, JERR_FILE_WRITE);
+}
+
+}  // namespace
+
+jpeg_error_mgr* SetUpJpegErrors(JpegErrorManager* manager) {
+    jpeg_std_error(&manager->pub);
+    manager->pub.error_exit = ErrorExit;
+    manager->pub.output_message = OutputMessage;
+    manager->message[0] = '\0';
+    manager->warning[0] = '\0';
+    return &manager->pub;
+}
+
+void FailJpeg(j_common_ptr info, const char* text) {
+    auto* manager = reinterpret_cast<JpegErrorManager*>(info->err);
+    std::snprintf(manager->message, sizeof manager->message, "%s", text);
+    std::longjmp(manager->jump, 1);
+}
+
+void InstallJpegSource(j_decompress_ptr info, JpegSource* source, ImageStream* stream) {
+    source->stream = stream;
+    source->startOfFile = true;
+    source->pub.init_source = InitSource;
+    source->pub.fill_input_buffer = FillInputBuffer;
+    source->pub.skip_input_data = SkipInputData;
+    source->pub.resync_to_restart = jpeg_resync_to_restart;
+    source->pub.term_source = TermSource;
+    source->pub.bytes_in_buffer = 0;
+    source->pub.next_input_byte = nullptr;
+    info->src = &source->pub;
+}
+
+void InstallJpegDestination(j_compress_ptr info, JpegDestination* destination,
+                            ImageStream* stream) {
+    destination->stream = stream;
+    destination->pub.init_destination = InitDestination;
+    destination->pub.empty_output_buffer = EmptyOutputBuffer;
+    destination->pub.term_destination = TermDestination;
+    info->dest = &destination->pub;
+}
+
+}  // namespace lumivex

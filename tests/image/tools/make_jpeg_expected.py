@@ -1,0 +1,74 @@
+#!/usr/bin/env python3
+"""Builds tests/data/image/jpeg/expected.csv for the JPEG fixtures in that folder.
+
+For every file: whether it decodes, its size and depth, the dpi the external test set lists for
+it, and a 64-bit FNV-1a hash over the decoded R,G,B bytes (top row first):
+- one- and three-component files: the output of libjpeg-turbo's own djpeg with default settings
+  (a grey PGM is expanded to R = G = B, as the 8-bit grey palette reads back);
+- four-component (Adobe CMYK) files: the reference picture of the external set, made from the
+  library's raw CMYK bytes as R = c0 * k / 255, G = c1 * k / 255, B = c2 * k / 255.
+Files whose name ends in _head.jpg are the first bytes of a larger external file (headers, the
+start of the scan); they are compared with the dpi and outcome of the full file and with djpeg's
+output for the cut file itself.
+
+Usage: make_jpeg_expected.py EXTERNAL_JPEG_FOLDER FIXTURE_FOLDER   (needs djpeg and convert)
+"""
+import csv
+import os
+import subprocess
+import sys
+
+FNV_OFFSET = 0xCBF29CE484222325
+FNV_PRIME = 0x100000001B3
+
+
+def fnv1a64(data):
+    h = FNV_OFFSET
+    for b in data:
+        h = ((h ^ b) * FNV_PRIME) & 0xFFFFFFFFFFFFFFFF
+    return h
+
+
+def parse_pnm(data):
+    fields, pos = [], 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        start = pos
+        while not data[pos:pos + 1].isspace():
+            pos += 1
+        fields.append(data[start:pos])
+    magic, width, height = fields[0], int(fields[1]), int(fields[2])
+    pixels = data[pos + 1:]
+    if magic == b"P5":
+        pixels = bytes(b for v in pixels for b in (v, v, v))
+    return width, height, pixels
+
+
+def main():
+    external, fixtures = sys.argv[1], sys.argv[2]
+    rows = {r["file"]: r for r in csv.DictReader(open(os.path.join(external, "jpeg_expected.csv")))}
+    out = csv.writer(open(os.path.join(fixtures, "expected.csv"), "w"), lineterminator="\n")
+    out.writerow(["file", "decode", "width", "height", "bits", "dpi_x", "dpi_y", "rgb_fnv1a64"])
+    for name in sorted(os.listdir(fixtures)):
+        if not name.endswith(".jpg"):
+            continue
+        row = rows[name.replace("_head.jpg", ".jpg")]
+        if row["decode"].startswith("fail"):
+            out.writerow([name, "fail", "", "", "", "", "", ""])
+            continue
+        path = os.path.join(fixtures, name)
+        if row["components"] == "4":
+            png = os.path.join(external, row["reference_png"])
+            pixels = subprocess.run(["/usr/bin/convert", png, "-depth", "8", "rgb:-"],
+                                    capture_output=True, check=True).stdout
+        else:
+            ppm = subprocess.run(["djpeg", path], capture_output=True).stdout
+            _, _, pixels = parse_pnm(ppm)
+        bits = 8 if row["components"] == "1" else 24
+        out.writerow([name, "ok", row["width"], row["height"], bits, row["expected_dpi_x"],
+                      row["expected_dpi_y"], "%016x" % fnv1a64(pixels)])
+
+
+if __name__ == "__main__":
+    main()
