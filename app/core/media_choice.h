@@ -14,10 +14,6 @@ struct MediaChoice {
     std::string videoPath;                // video mode: the deciding path only
 };
 
-// The text after the last '.' of the path's file name, lower-cased; empty when the file name has
-// no '.'.
-std::string LowerCaseExtension(const std::string& path);
-
 // Walks paths in order. Paths whose file name has no '.' are skipped while the mode is undecided;
 // the first other path decides: "bmp", "jpg" or "jpeg" (any case) chooses images, anything else
 // video.

@@ -25,8 +25,11 @@ constexpr int kRefreshMilliseconds = 200;
 
 }  // namespace
 
-MainWindow::MainWindow(SettingsStore& settings, QWidget* parent)
-    : QMainWindow(parent), settings_(settings), messages_(this) {
+MainWindow::MainWindow(SettingsStore& settings, MessageSink* messages, QWidget* parent)
+    : QMainWindow(parent),
+      settings_(settings),
+      messageBoxes_(this),
+      messages_(messages != nullptr ? messages : &messageBoxes_) {
     setWindowTitle(text::kApplicationName);
     setMinimumSize(kMinimumWindowWidth, kMinimumWindowHeight);
     RestorePlacement();

@@ -31,7 +31,9 @@ class MainWindow : public QMainWindow, public WorkflowHost {
 
 public:
     // Reads the saved placement from settings; stores it there again when the window closes.
-    explicit MainWindow(SettingsStore& settings, QWidget* parent = nullptr);
+    // Messages go to messages when given (tests), else to message boxes.
+    explicit MainWindow(SettingsStore& settings, MessageSink* messages = nullptr,
+                        QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // --- WorkflowHost ---
@@ -41,7 +43,7 @@ public:
     const std::string& CurrentStep() const override { return workflow_.CurrentStep(); }
     void SetPageStateText(const QString& text) override;
     QList<QSlider*> ReferenceSliders(int commandId) const override;
-    MessageSink& Messages() override { return messages_; }
+    MessageSink& Messages() override { return *messages_; }
     ProgressWindow* OpenProgressWindow(const QString& caption) override;
     void CloseProgressWindow() override;
     void RunCommand(int commandId) override;
@@ -103,7 +105,8 @@ private:
     EnhanceJob job_;
     ProfileList profiles_;
     Workflow workflow_;
-    MessageBoxSink messages_;
+    MessageBoxSink messageBoxes_;
+    MessageSink* messages_;
     StepContainer* container_ = nullptr;
     ProgressWindow* progress_ = nullptr;
     std::map<int, QAction*> actions_;

@@ -178,7 +178,7 @@ void MainWindow::OpenMediaPaths(const std::vector<std::string>& paths) {
     const MediaChoice choice = ChooseMedia(paths);
     if (choice.mode == MediaChoice::Mode::kImages) {
         for (const std::string& path : choice.imagePaths) {
-            AddImageFile(job_, path, messages_);
+            AddImageFile(job_, path, *messages_);
         }
         SetStep(step::kSelection);
         return;
@@ -209,7 +209,7 @@ void MainWindow::ToggleBar(QWidget* bar) {
 void MainWindow::ShowHelp() {
     const std::string page = FindHelpPage(ProgramFolder());
     if (page.empty()) {
-        messages_.ShowMessage("The help page is not installed beside the program.");
+        messages_->ShowMessage("The help page is not installed beside the program.");
         return;
     }
     OpenAddress(QString::fromStdString(page));

@@ -1,0 +1,131 @@
+// Open media and Close media through the main window, with generated pictures.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/core/command_ids.h"
+#include "app/ui/main_window.h"
+#include "image/rgb_image.h"
+#include "image/save_image.h"
+#include "qt_test_application.h"
+
+namespace lumivex {
+namespace {
+
+using namespace command;
+namespace fs = std::filesystem;
+
+class OpenMediaTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing_support::TestApplication();
+        folder_ = fs::temp_directory_path() /
+                  ("lumivex-open-media-" +
+                   std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    // A 24-bit picture of the given size written under name.
+    std::string Picture(const std::string& name, int32_t width, int32_t height) {
+        RgbImage image(width, height, 24);
+        EXPECT_FALSE(image.IsEmpty());
+        for (int32_t y = 0; y < height; ++y) {
+            for (int32_t x = 0; x < width; ++x) {
+                image.WritePixelColour(x, y, MakeColour(uint8_t(x * 7), uint8_t(y * 5), 90));
+            }
+        }
+        const std::string path = (folder_ / name).string();
+        std::string error;
+        EXPECT_TRUE(SaveImageToPath(image, path, &error)) << error;
+        return path;
+    }
+
+    bool Enabled(MainWindow& window, int id) {
+        window.RefreshCommands();
+        return window.Action(id)->isEnabled();
+    }
+
+    fs::path folder_;
+    MemorySettingsStore settings_;
+    CollectingMessageSink messages_;
+};
+
+TEST_F(OpenMediaTest, PicturesGoToTheSelectionStep) {
+    MainWindow window(settings_, &messages_);
+    window.show();
+    window.OpenMediaPaths({Picture("a.bmp", 64, 48), Picture("b.BMP", 64, 48)});
+    EXPECT_EQ(window.CurrentStep(), "Selection");
+    EXPECT_EQ(window.Job().FrameCount(), 2);
+    EXPECT_TRUE(messages_.messages.empty());
+    EXPECT_TRUE(Enabled(window, kEnhance));
+    EXPECT_TRUE(Enabled(window, kCloseMedia));
+    EXPECT_FALSE(Enabled(window, kViewEnhancedImage));  // no result yet
+}
+
+TEST_F(OpenMediaTest, PictureFollowedByAVideoKeepsImageMode) {
+    MainWindow window(settings_, &messages_);
+    window.show();
+    const std::string video = (folder_ / "clip.avi").string();
+    window.OpenMediaPaths({Picture("IMG_1.bmp", 64, 48), video});
+    EXPECT_EQ(window.CurrentStep(), "Selection");
+    EXPECT_EQ(window.Job().FrameCount(), 1);
+    EXPECT_TRUE(window.Job().videoPath.empty());
+}
+
+TEST_F(OpenMediaTest, VideoThatCannotBeShownReturnsToStart) {
+    MainWindow window(settings_, &messages_);
+    window.show();
+    const std::string video = (folder_ / "clip.avi").string();
+    window.OpenMediaPaths({video, Picture("a.bmp", 64, 48)});
+    // Video mode with the .avi only; the page has no loaded video, so back to "Start".
+    EXPECT_EQ(window.Job().videoPath, video);
+    EXPECT_EQ(window.Job().FrameCount(), 0);
+    EXPECT_EQ(window.CurrentStep(), "Start");
+}
+
+TEST_F(OpenMediaTest, OpeningNewMediaResetsTheOldOnes) {
+    MainWindow window(settings_, &messages_);
+    window.show();
+    window.OpenMediaPaths({Picture("a.bmp", 64, 48), Picture("b.bmp", 64, 48)});
+    ASSERT_EQ(window.Job().FrameCount(), 2);
+    window.OpenMediaPaths({Picture("c.bmp", 32, 32)});
+    EXPECT_EQ(window.Job().FrameCount(), 1);
+    EXPECT_EQ(window.Job().width, 32);
+}
+
+TEST_F(OpenMediaTest, CloseMediaEmptiesTheJobAndShowsStart) {
+    MainWindow window(settings_, &messages_);
+    window.show();
+    window.OpenMediaPaths({Picture("a.bmp", 64, 48)});
+    ASSERT_TRUE(Enabled(window, kCloseMedia));
+    window.RunCommand(kCloseMedia);
+    EXPECT_EQ(window.CurrentStep(), "Start");
+    EXPECT_EQ(window.Job().FrameCount(), 0);
+    EXPECT_EQ(window.Job().inputKind, 0);
+    EXPECT_FALSE(Enabled(window, kCloseMedia));
+    EXPECT_FALSE(Enabled(window, kEnhance));
+}
+
+TEST_F(OpenMediaTest, ViewEnhancedImageTogglesBetweenResultAndSelection) {
+    MainWindow window(settings_, &messages_);
+    window.show();
+    window.OpenMediaPaths({Picture("a.bmp", 64, 48)});
+    window.Job().result.Allocate(128, 96, 24);  // as a finished run leaves it
+    ASSERT_TRUE(Enabled(window, kViewEnhancedImage));
+    window.RunCommand(kViewEnhancedImage);
+    EXPECT_EQ(window.CurrentStep(), "Enhance");
+    EXPECT_TRUE(window.Action(kViewEnhancedImage)->isChecked());
+    EXPECT_TRUE(Enabled(window, kSaveEnhancedImage));
+    EXPECT_FALSE(Enabled(window, kEnhance));
+    window.RunCommand(kViewEnhancedImage);
+    EXPECT_EQ(window.CurrentStep(), "Selection");
+    EXPECT_FALSE(window.Action(kViewEnhancedImage)->isChecked());
+}
+
+}  // namespace
+}  // namespace lumivex
