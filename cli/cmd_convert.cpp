@@ -53,11 +53,16 @@ int RunConvert(const std::vector<std::string>& args) {
                      error.c_str());
         return 1;
     }
+    // A promoted picture is a new one at the default resolution; the file's dpi carries over.
+    const int32_t dpiX = image.HorizontalDpi();
+    const int32_t dpiY = image.VerticalDpi();
     if (!image.PromoteDepth(24)) {
         std::fprintf(stderr, "lumivex-cli convert: cannot convert %s to 24 bits: out of memory\n",
                      paths[0].c_str());
         return 1;
     }
+    image.SetHorizontalDpi(dpiX);
+    image.SetVerticalDpi(dpiY);
     if (!SaveImageToPath(image, paths[1], &error)) {
         std::fprintf(stderr, "lumivex-cli convert: %s\n", error.c_str());
         return 1;
