@@ -87,6 +87,25 @@ QIcon StandardIcon(QStyle::StandardPixmap pixmap) {
 
 }  // namespace
 
+QPixmap WebLinkPicture(int side) {
+    QPixmap pixmap(side, side);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(side / 24.0, side / 24.0);
+    const QRectF globe(2, 2, 20, 20);
+    p.setPen(QPen(QColor(19, 40, 106), 1.4));
+    p.setBrush(QColor(90, 150, 230));
+    p.drawEllipse(globe);
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(7.5, 2, 9, 20));
+    p.drawLine(QPointF(12, 2), QPointF(12, 22));
+    p.drawLine(QPointF(2, 12), QPointF(22, 12));
+    p.drawArc(QRectF(3.5, -4, 17, 12), 200 * 16, 140 * 16);
+    p.drawArc(QRectF(3.5, 16, 17, 12), 20 * 16, 140 * 16);
+    return pixmap;
+}
+
 QIcon ApplicationIcon() {
     RegisterResources();
     return QIcon(":/lumivex/lumivex.png");

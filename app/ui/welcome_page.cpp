@@ -113,9 +113,7 @@ QWidget* WelcomePage::CreateLinkRow() {
     aboutLink_ = new PictureLink(
         style->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(kLinkSide, kLinkSide),
         tr("About Lumivex"), links);
-    webLink_ =
-        new PictureLink(style->standardIcon(QStyle::SP_DriveNetIcon).pixmap(kLinkSide, kLinkSide),
-                        tr("Visit Corvanes' web site"), links);
+    webLink_ = new PictureLink(WebLinkPicture(kLinkSide), tr("Visit Corvanes' web site"), links);
     auto* layout = new QHBoxLayout(links);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(aboutLink_);

@@ -77,3 +77,19 @@ TEST_F(WelcomePageTest, GradientRunsFromLightBlueTowardsTheWindowColour) {
 
 }  // namespace
 }  // namespace lumivex
+
+#include "app/ui/about_dialog.h"
+
+namespace lumivex {
+namespace {
+
+TEST_F(WelcomePageTest, AboutBoxShowsNameInBoldAndTheVersion) {
+    AboutDialog about;
+    EXPECT_EQ(about.windowTitle(), "About ");
+    EXPECT_EQ(about.NameLabel()->text(), "Lumivex");
+    EXPECT_TRUE(about.NameLabel()->font().bold());
+    EXPECT_EQ(about.VersionLabel()->text(), "version 0.1.0.550");
+}
+
+}  // namespace
+}  // namespace lumivex
