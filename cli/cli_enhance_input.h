@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ namespace lumivex::cli {
 struct EnhanceInputRequest {
     std::vector<std::string> inputs;  // as given on the command line
     int32_t reference = 0;            // --reference: which input (or video frame) is the reference
+    std::optional<int64_t> position;  // --at: the video position the frames are gathered around
 };
 
 struct EnhanceInputSource {

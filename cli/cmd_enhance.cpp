@@ -14,6 +14,7 @@
 #include "cli/cli_json_report.h"
 #include "cli/cli_profile_options.h"
 #include "cli/cli_stderr_sink.h"
+#include "cli/cli_video.h"
 #include "cli/command.h"
 #include "engine/job.h"
 #include "image/save_image.h"
@@ -25,7 +26,7 @@ namespace lumivex::cli {
 namespace {
 
 constexpr char kUsage[] =
-    "enhance [--reference N] [--profile FILE|NAME | --scale S | --max-size WxH "
+    "enhance [--reference N] [--at POSITION] [--profile FILE|NAME | --scale S | --max-size WxH "
     "[--proportional true|false]] [--aspect auto|A:B] [--report FILE.json] [--quiet] "
     "INPUT... -o OUTPUT";
 
@@ -33,6 +34,7 @@ struct EnhanceOptions {
     std::vector<std::string> inputs;
     std::string output;
     int32_t reference = 0;
+    std::optional<int64_t> position;  // --at, for a video input
     ProfileOptions profile;
     std::string aspect = "auto";
     std::string report;
@@ -63,6 +65,11 @@ bool TakeValue(const std::string& option, std::string& value, EnhanceOptions& op
             return false;
         }
         options.reference = *reference;
+    } else if (option == "--at") {
+        options.position = ParsePosition(value);
+        if (!options.position) {
+            return false;
+        }
     } else if (option == "--aspect") {
         options.aspect = value;
     } else if (option == "--report") {
@@ -74,7 +81,7 @@ bool TakeValue(const std::string& option, std::string& value, EnhanceOptions& op
 }
 
 bool IsValueOption(const std::string& option) {
-    return option == "-o" || option == "--output" || option == "--reference" ||
+    return option == "-o" || option == "--output" || option == "--reference" || option == "--at" ||
            option == "--aspect" || option == "--report" || IsProfileOption(option);
 }
 
@@ -132,7 +139,7 @@ std::optional<Failure> ParseArguments(const std::vector<std::string>& args,
 
 std::optional<Failure> FillJob(EnhanceJob& job, const EnhanceOptions& options,
                                EnhanceRunRecord& record) {
-    const EnhanceInputRequest request{options.inputs, options.reference};
+    const EnhanceInputRequest request{options.inputs, options.reference, options.position};
     const EnhanceInputSource& source = EnhanceInputSourceFor(request);
     if (std::string(source.name) == "pictures" &&
         options.reference >= static_cast<int32_t>(options.inputs.size())) {

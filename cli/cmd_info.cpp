@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "cli/cli_json.h"
+#include "cli/cli_video.h"
 #include "cli/command.h"
 #include "image/read_image.h"
 #include "image/rgb_image.h"
+#include "video/video_info.h"
 
 namespace lumivex::cli {
 namespace {
@@ -26,6 +28,9 @@ void PrintUsage(std::FILE* out) {
 
 // Prints one file's line; false when it could not be read.
 bool ReportFile(const std::string& path, bool json) {
+    if (video::IsVideoFileName(path)) {
+        return ReportVideo(path, json);
+    }
     RgbImage image;
     std::string error, format;
     const bool ok = ReadImageFile(path, image, &error, &format);

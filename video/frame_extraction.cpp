@@ -27,7 +27,9 @@ bool WriteOne(const RgbImage& image, const std::string& path, ExtractionReport& 
         report.writtenFiles.push_back(path);
         return true;
     }
-    report.failedFiles.push_back(path + " (" + error + ")");
+    // The error names the file; a reason without it gets the path put in front.
+    report.failedFiles.push_back(error.find(path) != std::string::npos ? error
+                                                                       : path + ": " + error);
     return false;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numeric>
 
 #include "video/memory_input.h"
@@ -506,6 +507,17 @@ bool VideoDecoder::Convert(const AVFrame* source, BgrFrame& frame) {
     const int* coefficients = sws_getCoefficients(SWS_CS_DEFAULT);
     sws_setColorspaceDetails(scaler_.get(), coefficients, fullRange ? 1 : 0, coefficients, 1, 0,
                              1 << 16, 1 << 16);
+    // The scaler's vector code may write past the end of each row, so it fills a padded top-down
+    // buffer whose rows are then copied, bottom row first, into the frame.
+    const int32_t rowBytes = width_ * 3;
+    const int32_t scratchStride = FFALIGN(rowBytes, 64) + 64;
+    scratch_.resize(static_cast<size_t>(scratchStride) * (height_ + 1));
+    uint8_t* planes[4] = {scratch_.data(), nullptr, nullptr, nullptr};
+    int strides[4] = {scratchStride, 0, 0, 0};
+    if (sws_scale(scaler_.get(), source->data, source->linesize, 0, source->height, planes,
+                  strides) <= 0) {
+        return false;
+    }
     frame.width = width_;
     frame.height = height_;
     frame.stride = BgrFrame::StrideFor(width_);
@@ -513,12 +525,11 @@ bool VideoDecoder::Convert(const AVFrame* source, BgrFrame& frame) {
     frame.frameIndex = lastFrameIndex_;
     frame.mediaTime = lastMediaTime_;
     frame.bytes.assign(static_cast<size_t>(frame.stride) * static_cast<size_t>(height_), 0);
-    // Writing upwards from the last stored row turns the top-down picture into bottom-up rows.
-    uint8_t* planes[4] = {frame.bytes.data() + static_cast<size_t>(height_ - 1) * frame.stride,
-                          nullptr, nullptr, nullptr};
-    int strides[4] = {-frame.stride, 0, 0, 0};
-    return sws_scale(scaler_.get(), source->data, source->linesize, 0, source->height, planes,
-                     strides) > 0;
+    for (int32_t y = 0; y < height_; ++y) {
+        std::memcpy(frame.bytes.data() + static_cast<size_t>(height_ - 1 - y) * frame.stride,
+                    scratch_.data() + static_cast<size_t>(y) * scratchStride, rowBytes);
+    }
+    return true;
 }
 
 }  // namespace lumivex::video

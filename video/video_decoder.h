@@ -92,6 +92,7 @@ private:
     bool hasPending_ = false;
     bool draining_ = false;
     ScaleContextPtr scaler_;
+    std::vector<uint8_t> scratch_;  // the scaler's padded top-down output
 
     int streamIndex_ = -1;
     AVRational timeBase_{0, 1};

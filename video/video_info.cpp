@@ -1,5 +1,9 @@
 #include "video/video_info.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
+
 #include "engine/job.h"
 #include "video/video_page_model.h"
 
@@ -24,6 +28,20 @@ bool DescribeVideo(const std::string& path, VideoInfo& info, MessageSink& messag
     info.duration = page.Duration();
     info.verticalFactor = job.verticalFactor;
     return true;
+}
+
+bool IsVideoFileName(const std::string& path) {
+    static constexpr std::array<const char*, 12> kExtensions = {".avi", ".mpg", ".mpeg", ".mpe",
+                                                                ".m1v", ".m2v", ".vob",  ".mp4",
+                                                                ".m4v", ".mov", ".mkv",  ".wmv"};
+    const size_t dot = path.find_last_of("./");
+    if (dot == std::string::npos || path[dot] != '.') {
+        return false;
+    }
+    std::string extension = path.substr(dot);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return std::find(kExtensions.begin(), kExtensions.end(), extension) != kExtensions.end();
 }
 
 const char* TimeFormatName(TimeFormat format) {

@@ -22,6 +22,10 @@ struct VideoInfo {
 // load. A missing file or a folder gives "Cannot open PATH".
 bool DescribeVideo(const std::string& path, VideoInfo& info, MessageSink& messages);
 
+// True for the extensions of the video files the program opens (.avi, .mpg, .mpeg and the other
+// common containers), in any case.
+bool IsVideoFileName(const std::string& path);
+
 // "frames" or "media_time" (empty for kNone).
 const char* TimeFormatName(TimeFormat format);
 

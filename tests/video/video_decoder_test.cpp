@@ -191,3 +191,50 @@ TEST(VideoDecoder, CorruptFileNeitherHangsNorCrashes) {
 
 }  // namespace
 }  // namespace lumivex::video
+
+namespace lumivex::video {
+namespace {
+
+// The pixel rows of a 24-bit BMP file written by the ffmpeg program.
+std::vector<uint8_t> BmpPixels(const std::string& path, int32_t& width, int32_t& height) {
+    const std::vector<uint8_t> bytes = testing::ReadBytes(path);
+    if (bytes.size() < 54) {
+        ADD_FAILURE() << "cannot read " << path;
+        return {};
+    }
+    const auto field = [&](size_t offset) {
+        return static_cast<int32_t>(bytes[offset] | bytes[offset + 1] << 8 |
+                                    bytes[offset + 2] << 16 | bytes[offset + 3] << 24);
+    };
+    width = field(18);
+    height = field(22);
+    return {bytes.begin() + field(10), bytes.end()};
+}
+
+// Frames decoded after a seek are byte for byte the frames the ffmpeg program decodes from the
+// start (references in tests/data/video, see its README), in files with padded rows and B-frames.
+TEST(VideoDecoder, FramesEqualTheReferenceDecoder) {
+    const std::string data = std::string(LUMIVEX_TEST_DATA) + "/video/";
+    const std::pair<const char*, int64_t> cases[] = {{"b_mpeg4_100x100", 25},
+                                                     {"b_mpeg4_100x100", 31},
+                                                     {"mpeg1_118x96_bframes", 50},
+                                                     {"mpeg1_118x96_bframes", 13}};
+    for (const auto& [name, position] : cases) {
+        VideoDecoder decoder;
+        ASSERT_TRUE(decoder.OpenFile(data + name + (name[0] == 'b' ? ".avi" : ".mpg"), nullptr));
+        ASSERT_TRUE(decoder.SeekTo(position, TimeFormat::kFrames));
+        BgrFrame frame;
+        ASSERT_EQ(decoder.ReadFrame(frame), DecodeStatus::kFrame);
+        int32_t width = 0;
+        int32_t height = 0;
+        const std::vector<uint8_t> reference =
+            BmpPixels(data + name + "_frame" + std::to_string(position) + ".bmp", width, height);
+        EXPECT_EQ(frame.width, width);
+        EXPECT_EQ(frame.height, height);
+        ASSERT_EQ(frame.bytes.size(), reference.size()) << name;
+        EXPECT_TRUE(frame.bytes == reference) << name << " frame " << position;
+    }
+}
+
+}  // namespace
+}  // namespace lumivex::video
