@@ -50,19 +50,11 @@ struct BmpFile {
     }
 };
 
-struct Decoded {
-    bool ok;
-    RgbImage image;
-    std::string reason;
-};
+using test::Decoded;
 
 Decoded Decode(const std::vector<uint8_t>& bytes) {
-    MemoryImageStream stream(bytes);
     BmpCodec codec;
-    Decoded d;
-    d.ok = codec.Decode(stream, d.image);
-    d.reason = codec.FailureReason();
-    return d;
+    return test::DecodeWith(codec, bytes);
 }
 
 std::vector<uint8_t> Encode(const RgbImage& image) {
@@ -82,38 +74,8 @@ std::vector<uint8_t> Packed16(std::initializer_list<uint16_t> values) {
 // Every file of the external suite decodes as listed in expected.csv: outcome, size, depth,
 // resolution and the hash of the R,G,B bytes of the expected picture.
 TEST(BmpSuite, EveryFileGivesTheListedResult) {
-    std::ifstream list(DataPath("bmp/expected.csv"));
-    ASSERT_TRUE(list.good());
-    std::string line;
-    std::getline(list, line);
-    int files = 0;
-    while (std::getline(list, line)) {
-        const std::vector<std::string> f = test::SplitCsv(line);
-        ASSERT_EQ(f.size(), 8u) << line;
-        SCOPED_TRACE(f[0]);
-        const std::vector<uint8_t> bytes = test::ReadBytes(DataPath("bmp/" + f[0]));
-        ASSERT_FALSE(bytes.empty());
-        Decoded d = Decode(bytes);
-        ++files;
-        if (f[1] == "fail") {
-            EXPECT_FALSE(d.ok);
-            EXPECT_TRUE(d.image.IsEmpty());
-            continue;
-        }
-        ASSERT_TRUE(d.ok) << d.reason;
-        EXPECT_EQ(d.image.Width(), std::stoi(f[2]));
-        EXPECT_EQ(d.image.Height(), std::stoi(f[3]));
-        EXPECT_EQ(d.image.BitsPerPixel(), std::stoi(f[4]));
-        EXPECT_EQ(d.image.HorizontalDpi(), std::stoi(f[5]));
-        EXPECT_EQ(d.image.VerticalDpi(), std::stoi(f[6]));
-        if (f[7] != "-") {
-            char hash[17];
-            std::snprintf(hash, sizeof hash, "%016" PRIx64,
-                          test::Fnv1a64(test::TopDownRgb(d.image)));
-            EXPECT_EQ(hash, f[7]) << "decoded pixels differ from the expected picture";
-        }
-    }
-    EXPECT_GE(files, 90);
+    BmpCodec codec;
+    EXPECT_GE(test::CheckExpectedList("bmp", codec), 90);
 }
 
 TEST(BmpDecode, ReadsABareInformationBlockAndOffsetsFromTheStreamStart) {

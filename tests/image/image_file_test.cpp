@@ -45,17 +45,6 @@ protected:
     fs::path folder_;
 };
 
-RgbImage Gradient(int32_t width, int32_t height) {
-    RgbImage image(width, height, 24);
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            image.WritePixelColour(
-                x, y, MakeColour(static_cast<uint8_t>(x * 3), static_cast<uint8_t>(y * 5), 77));
-        }
-    }
-    return image;
-}
-
 TEST(CodecChoice, FollowsTheExtensionCaseInsensitively) {
     EXPECT_STREQ(CodecForReading("a/b/result.bmp")->FormatName(), "bmp");
     EXPECT_STREQ(CodecForReading("result.BMP")->FormatName(), "bmp");
@@ -114,7 +103,7 @@ TEST_F(TempFolder, FileStreamMapsOntoTheFile) {
 }
 
 TEST_F(TempFolder, SavesAndReadsBackThroughTheCodecOfTheExtension) {
-    const RgbImage image = Gradient(13, 7);
+    const RgbImage image = test::Gradient(13, 7);
     std::string error;
     ASSERT_TRUE(SaveImageToPath(image, PathOf("out.png"), &error)) << error;
     // Any extension but .jpg/.jpeg is written as BMP data.
@@ -141,11 +130,11 @@ TEST_F(TempFolder, AFailedSaveLeavesTheOldFileAndNoTemporary) {
 
     // A folder in the way: the rename fails after a complete write.
     fs::create_directory(PathOf("dir.bmp"));
-    EXPECT_FALSE(SaveImageToPath(Gradient(4, 4), PathOf("dir.bmp"), &error));
+    EXPECT_FALSE(SaveImageToPath(test::Gradient(4, 4), PathOf("dir.bmp"), &error));
     EXPECT_NE(error.find("Is a directory"), std::string::npos) << error;
     EXPECT_TRUE(fs::is_directory(PathOf("dir.bmp")));
 
-    EXPECT_FALSE(SaveImageToPath(Gradient(4, 4), PathOf("no/such/folder.bmp"), &error));
+    EXPECT_FALSE(SaveImageToPath(test::Gradient(4, 4), PathOf("no/such/folder.bmp"), &error));
     EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
 
     std::ifstream in(target);
@@ -159,14 +148,14 @@ TEST_F(TempFolder, ReplacingAFileKeepsItsPermissions) {
     const std::string target = PathOf("mode.bmp");
     { std::ofstream(target) << "x"; }
     ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
-    ASSERT_TRUE(SaveImageToPath(Gradient(2, 2), target, nullptr));
+    ASSERT_TRUE(SaveImageToPath(test::Gradient(2, 2), target, nullptr));
     struct stat st;
     ASSERT_EQ(::stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     EXPECT_EQ(st.st_size, 54 + 8 * 2);
 
     const mode_t old = ::umask(022);
-    ASSERT_TRUE(SaveImageToPath(Gradient(2, 2), PathOf("new.bmp"), nullptr));
+    ASSERT_TRUE(SaveImageToPath(test::Gradient(2, 2), PathOf("new.bmp"), nullptr));
     ::umask(old);
     ASSERT_EQ(::stat(PathOf("new.bmp").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0644u);

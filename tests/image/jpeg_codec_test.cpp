@@ -17,34 +17,15 @@ namespace {
 
 using test::DataPath;
 
-struct Decoded {
-    bool ok;
-    RgbImage image;
-    std::string reason;
-};
+using test::Decoded;
 
 Decoded Decode(const std::vector<uint8_t>& bytes) {
-    MemoryImageStream stream(bytes);
     JpegCodec codec;
-    Decoded d;
-    d.ok = codec.Decode(stream, d.image);
-    d.reason = codec.FailureReason();
-    return d;
+    return test::DecodeWith(codec, bytes);
 }
 
 std::vector<uint8_t> Fixture(const std::string& name) {
     return test::ReadBytes(DataPath("jpeg/" + name));
-}
-
-RgbImage Pattern(int32_t width, int32_t height) {
-    RgbImage image(width, height, 24);
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            image.WritePixelColour(
-                x, y, MakeColour(static_cast<uint8_t>(x * 4), static_cast<uint8_t>(y * 4), 128));
-        }
-    }
-    return image;
 }
 
 // Index of the first occurrence of marker (0xFF, code) at or after from; npos when none.
@@ -59,34 +40,8 @@ size_t FindMarker(const std::vector<uint8_t>& bytes, uint8_t code, size_t from =
 // Every fixture decodes as expected.csv says: outcome, size, depth, dpi, and pixels equal to
 // libjpeg-turbo's djpeg (CMYK files: the channels scaled by the fourth).
 TEST(JpegSuite, EveryFileGivesTheListedResult) {
-    std::ifstream list(DataPath("jpeg/expected.csv"));
-    ASSERT_TRUE(list.good());
-    std::string line;
-    std::getline(list, line);
-    int files = 0;
-    while (std::getline(list, line)) {
-        const std::vector<std::string> f = test::SplitCsv(line);
-        ASSERT_EQ(f.size(), 8u) << line;
-        SCOPED_TRACE(f[0]);
-        Decoded d = Decode(Fixture(f[0]));
-        ++files;
-        if (f[1] == "fail") {
-            EXPECT_FALSE(d.ok);
-            EXPECT_TRUE(d.image.IsEmpty());
-            EXPECT_FALSE(d.reason.empty());
-            continue;
-        }
-        ASSERT_TRUE(d.ok) << d.reason;
-        EXPECT_EQ(d.image.Width(), std::stoi(f[2]));
-        EXPECT_EQ(d.image.Height(), std::stoi(f[3]));
-        EXPECT_EQ(d.image.BitsPerPixel(), std::stoi(f[4]));
-        EXPECT_EQ(d.image.HorizontalDpi(), std::stoi(f[5]));
-        EXPECT_EQ(d.image.VerticalDpi(), std::stoi(f[6]));
-        char hash[17];
-        std::snprintf(hash, sizeof hash, "%016" PRIx64, test::Fnv1a64(test::TopDownRgb(d.image)));
-        EXPECT_EQ(hash, f[7]) << "decoded pixels differ from the reference decoder";
-    }
-    EXPECT_GE(files, 80);
+    JpegCodec codec;
+    EXPECT_GE(test::CheckExpectedList("jpeg", codec), 80);
 }
 
 TEST(JpegDecode, GreyscaleFilesGetAGreyRampThatPromotesToTheSameGreys) {
@@ -140,7 +95,7 @@ TEST(JpegDecode, ReadsFromTheStreamPositionAndKeepsExifDpi) {
 }
 
 TEST(JpegEncode, WritesAJfifFileAtQuality75WithThePictureDpi) {
-    RgbImage image = Pattern(37, 21);  // odd sizes: the stride is not a multiple of 3
+    RgbImage image = test::Gradient(37, 21);  // odd sizes: the stride is not a multiple of 3
     image.SetHorizontalDpi(300);
     image.SetVerticalDpi(150);
     MemoryImageStream stream;
@@ -184,16 +139,16 @@ TEST(JpegEncode, RefusesPaletteImagesAndReportsWriteFailures) {
 
     MemoryImageStream full;
     full.SetCapacity(5000);
-    EXPECT_FALSE(codec.Encode(full, Pattern(300, 300)));
+    EXPECT_FALSE(codec.Encode(full, test::Gradient(300, 300)));
     EXPECT_EQ(codec.FailureReason(), "Output file write error --- out of disk space?");
 
     MemoryImageStream unflushable;
     unflushable.SetFlushFails(true);
-    EXPECT_FALSE(codec.Encode(unflushable, Pattern(8, 8)));
+    EXPECT_FALSE(codec.Encode(unflushable, test::Gradient(8, 8)));
 }
 
 TEST(JpegEncode, ClampsResolutionsTheDensityFieldCannotHold) {
-    RgbImage image = Pattern(8, 8);
+    RgbImage image = test::Gradient(8, 8);
     image.SetHorizontalDpi(762000);
     image.SetVerticalDpi(-5);
     MemoryImageStream stream;

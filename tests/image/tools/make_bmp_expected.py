@@ -14,24 +14,9 @@ Usage: make_bmp_expected.py EXTERNAL_BMP_FOLDER OUTPUT_CSV   (needs ImageMagick'
 import csv
 import os
 import struct
-import subprocess
 import sys
 
-FNV_OFFSET = 0xCBF29CE484222325
-FNV_PRIME = 0x100000001B3
-
-
-def fnv1a64(data):
-    h = FNV_OFFSET
-    for b in data:
-        h = ((h ^ b) * FNV_PRIME) & 0xFFFFFFFFFFFFFFFF
-    return h
-
-
-def rgb_bytes(png):
-    return subprocess.run(["/usr/bin/convert", png, "-depth", "8", "rgb:-"], check=True,
-                          capture_output=True).stdout
-
+from fixture_hash import hex_hash, rgb_bytes
 
 def palette_entry0(bmp_path):
     data = open(bmp_path, "rb").read()
@@ -50,7 +35,7 @@ def expected_hash(root, row):
         for i in range(0, len(pixels), 3):
             if mask[i] == 0:
                 pixels[i:i + 3] = fill
-    return "%016x" % fnv1a64(pixels)
+    return hex_hash(pixels)
 
 
 def main():

@@ -18,16 +18,7 @@ import os
 import subprocess
 import sys
 
-FNV_OFFSET = 0xCBF29CE484222325
-FNV_PRIME = 0x100000001B3
-
-
-def fnv1a64(data):
-    h = FNV_OFFSET
-    for b in data:
-        h = ((h ^ b) * FNV_PRIME) & 0xFFFFFFFFFFFFFFFF
-    return h
-
+from fixture_hash import hex_hash, rgb_bytes
 
 def parse_pnm(data):
     fields, pos = [], 0
@@ -60,14 +51,13 @@ def main():
         path = os.path.join(fixtures, name)
         if row["components"] == "4":
             png = os.path.join(external, row["reference_png"])
-            pixels = subprocess.run(["/usr/bin/convert", png, "-depth", "8", "rgb:-"],
-                                    capture_output=True, check=True).stdout
+            pixels = rgb_bytes(png)
         else:
             ppm = subprocess.run(["djpeg", path], capture_output=True).stdout
             _, _, pixels = parse_pnm(ppm)
         bits = 8 if row["components"] == "1" else 24
         out.writerow([name, "ok", row["width"], row["height"], bits, row["expected_dpi_x"],
-                      row["expected_dpi_y"], "%016x" % fnv1a64(pixels)])
+                      row["expected_dpi_y"], hex_hash(pixels)])
 
 
 if __name__ == "__main__":
