@@ -23,11 +23,11 @@ std::string SelectionState::StatusText() const {
 
 void SelectionState::Show() {
     shown_ = true;
-    if (*job_.inputKind == kInputKindImageSetLoaded) {
+    if (*job_.inputKind == kInputImageSet) {
         bound_ = true;
         host_.PrepareSliders(0, std::max(job_.frameCount() - 1, 0), 1);
         PositionChanged(*job_.referenceIndex);
-        *job_.inputKind = kInputKindImageSetOnPage;
+        *job_.inputKind = kInputImageSetSelection;
     }
     host_.SetStatusText(StatusText());
 }

@@ -8,11 +8,9 @@
 #include <functional>
 #include <string>
 
-namespace lumivex {
+#include "engine/job.h"
 
-// The job's input kinds this page reads and writes.
-inline constexpr int32_t kInputKindImageSetLoaded = 1;  // set loaded, page not prepared
-inline constexpr int32_t kInputKindImageSetOnPage = 2;  // set prepared on the page
+namespace lumivex {
 
 // The fields of the application's job the page works on. They outlive the page.
 struct SelectionJobFields {

@@ -1,6 +1,9 @@
 #include "app/ui/selection_page.h"
 
+#include <QSignalBlocker>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "app/core/command_ids.h"
 #include "app/ui/image_view.h"
@@ -49,6 +52,15 @@ bool SelectionPage::UpdateCommand(int commandId, CommandState& state) {
 }
 
 void SelectionPage::PageShown() {
+    // New media replaced the frames while the page was hidden: drop the old picture before
+    // anything paints it; preparing the new set binds the new reference.
+    const auto& frames = Host().Job().frames;
+    const bool current = std::any_of(frames.begin(), frames.end(), [this](const auto& frame) {
+        return frame.get() == view_->Picture();
+    });
+    if (!current) {
+        view_->SetPicture(nullptr, false);
+    }
     Sliders();
     state_.Show();
 }
@@ -75,6 +87,9 @@ QList<QSlider*> SelectionPage::Sliders() {
 
 void SelectionPage::PrepareSliders(int32_t minimum, int32_t maximum, int32_t pageSize) {
     for (QSlider* slider : Sliders()) {
+        // A new range may pull the old position into it; that is no choice of the user's, and
+        // must not move the reference of the set being prepared.
+        const QSignalBlocker blocker(slider);
         slider->setRange(minimum, maximum);
         slider->setPageStep(pageSize);
     }

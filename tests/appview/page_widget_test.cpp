@@ -3,6 +3,7 @@
 #include <QSlider>
 
 #include <memory>
+#include <ostream>
 
 #include "app/core/command_ids.h"
 #include "app/ui/image_view.h"
@@ -12,6 +13,13 @@
 #include "engine/job.h"
 #include "image/message_sink.h"
 #include "image/rgb_image.h"
+
+// Readable pane texts in failure messages.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
 
 namespace lumivex {
 namespace {
@@ -107,19 +115,30 @@ TEST(SelectionPageWidget, ShowsTheReferenceAndStepsThroughTheSet) {
     EXPECT_DOUBLE_EQ(page.View().Zoom(), 2.0);
 }
 
-TEST(SelectionPageWidget, NewMediaPreparesAgain) {
+TEST(SelectionPageWidget, NewMediaStartsOnTheFirstImage) {
     FakeHost host;
     SelectionPage page(host);
+    host.LoadSet(5);
+    page.PageShown();
+    for (int i = 0; i < 4; ++i) {
+        page.HandleCommand(command::kNextImage);
+    }
+    EXPECT_EQ(host.slider->value(), 4);
+    page.PageHidden();
+    // The smaller range pulls the slider from 4 to 2; that must not pick image 3 of the new set.
     host.LoadSet(3);
     page.PageShown();
-    page.HandleCommand(command::kNextImage);
-    page.PageHidden();
-    host.LoadSet(1);
-    page.PageShown();
     EXPECT_EQ(host.job.referenceIndex, 0);
-    EXPECT_EQ(host.slider->maximum(), 0);
+    EXPECT_EQ(host.slider->maximum(), 2);
+    EXPECT_EQ(host.slider->value(), 0);
     EXPECT_EQ(page.View().Picture(), host.job.frames[0].get());
-    EXPECT_EQ(host.paneText, "Image 1 of 1");
+    EXPECT_EQ(host.paneText, "Image 1 of 3");
+
+    host.LoadSet(0);  // every file of the new selection failed to load
+    page.PageShown();
+    EXPECT_EQ(page.View().Picture(), nullptr);
+    EXPECT_FALSE(page.View().Geometry().HasPicture());
+    EXPECT_EQ(host.paneText, "Image 0 of 0");
 }
 
 TEST(ResultPageWidget, ShowsTheZoomOfTheResult) {

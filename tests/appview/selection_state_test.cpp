@@ -47,7 +47,7 @@ protected:
     void Load(int32_t count, int32_t reference = -1) {
         frameCount = count;
         referenceIndex = reference;
-        inputKind = kInputKindImageSetLoaded;
+        inputKind = kInputImageSet;
     }
 
     int32_t inputKind = 0;
@@ -63,7 +63,7 @@ TEST_F(Selection, ShowingAFreshSetPreparesOnTheFirstImage) {
     Load(3);
     state.Show();
     EXPECT_TRUE(state.Bound());
-    EXPECT_EQ(inputKind, kInputKindImageSetOnPage);
+    EXPECT_EQ(inputKind, kInputImageSetSelection);
     EXPECT_EQ(page.prepareCount, 1);
     EXPECT_EQ(page.sliderMinimum, 0);
     EXPECT_EQ(page.sliderMaximum, 2);
