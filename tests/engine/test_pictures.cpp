@@ -114,6 +114,15 @@ TestPicture NoisePicture(int32_t width, int32_t height, uint32_t seed) {
     return picture;
 }
 
+void AddNoise(TestPicture& picture, double sigma, uint32_t seed) {
+    std::mt19937 random(seed);
+    // A uniform distribution over ±√3·sigma has standard deviation sigma.
+    std::uniform_real_distribution<double> spread(-std::sqrt(3.0) * sigma, std::sqrt(3.0) * sigma);
+    for (uint8_t& v : picture.pixels) {
+        v = ToByte(v + spread(random));
+    }
+}
+
 double Psnr(const TestPicture& a, const TestPicture& b) {
     double sum = 0.0;
     for (size_t i = 0; i < a.pixels.size(); ++i) {

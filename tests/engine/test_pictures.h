@@ -25,6 +25,9 @@ struct TestPicture {
     uint8_t* At(int32_t row, int32_t col) {
         return pixels.data() + (static_cast<size_t>(row) * width + col) * 3;
     }
+    const uint8_t* At(int32_t row, int32_t col) const {
+        return pixels.data() + (static_cast<size_t>(row) * width + col) * 3;
+    }
 };
 
 struct Wave {
@@ -65,6 +68,9 @@ std::array<double, 2> ApplyTransform(const AffineTransform& t, double x, double 
 
 // Uniform random bytes from a fixed seed.
 TestPicture NoisePicture(int32_t width, int32_t height, uint32_t seed);
+
+// Adds uniform noise of standard deviation sigma to every sample, clamped to 0 … 255.
+void AddNoise(TestPicture& picture, double sigma, uint32_t seed);
 
 // Peak signal-to-noise ratio of two equally sized pictures, in dB, over all samples.
 double Psnr(const TestPicture& a, const TestPicture& b);
