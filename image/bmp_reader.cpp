@@ -66,7 +66,11 @@ BmpInfo ParseInfoHeader(const uint8_t* h) {
 // the 40-byte part fully describes.
 bool LaterHeaderAcceptable(const BmpInfo& info) {
     const int64_t stride = (static_cast<int64_t>(info.bits) * info.width + 31) / 32 * 4;
-    return static_cast<int64_t>(info.imageSize) == stride * info.height && info.planes == 1 &&
+    int64_t pixelBytes = 0;  // absurd header values overflow even 64 bits
+    if (__builtin_mul_overflow(stride, static_cast<int64_t>(info.height), &pixelBytes)) {
+        return false;
+    }
+    return static_cast<int64_t>(info.imageSize) == pixelBytes && info.planes == 1 &&
            info.compression == kCompressionNone && info.coloursUsed == 0;
 }
 

@@ -97,6 +97,31 @@ TEST_F(InputSetTest, PalettePicturesBecomeTwentyFourBits) {
     EXPECT_TRUE(messages_.messages.empty());
 }
 
+TEST_F(InputSetTest, UnreadableFilesAreSkippedAndTheRestGoOn) {
+    const std::string jpeg = Save("real.jpg", ColumnPicture(64, 40));
+    const std::string disguised = folder_ + "/disguised.BMP";
+    fs::copy_file(jpeg, disguised);
+    const std::string png = folder_ + "/picture.png";
+    fs::copy_file(jpeg, png);
+    const std::string upper = folder_ + "/UPPER.JPEG";
+    fs::copy_file(jpeg, upper);
+
+    EXPECT_FALSE(AddImageFile(job_, disguised, messages_));  // the BMP codec refuses it silently
+    EXPECT_FALSE(AddImageFile(job_, folder_ + "/missing.jpg", messages_));
+    EXPECT_FALSE(AddImageFile(job_, folder_, messages_));
+    EXPECT_TRUE(messages_.messages.empty());
+    EXPECT_EQ(job_.inputKind, kInputImageSet);
+    EXPECT_EQ(job_.FrameCount(), 0);
+    EXPECT_EQ(job_.width, -1);
+
+    EXPECT_TRUE(AddImageFile(job_, jpeg, messages_));
+    EXPECT_FALSE(AddImageFile(job_, png, messages_));
+    EXPECT_TRUE(AddImageFile(job_, upper, messages_));
+    EXPECT_EQ(messages_.messages, std::vector<std::string>{"Unknown file format"});
+    EXPECT_EQ(job_.FrameCount(), 2);
+    EXPECT_EQ(job_.frames[1]->Width(), 64);
+}
+
 TEST_F(InputSetTest, TheFirstPictureDecidesTheSize) {
     EXPECT_TRUE(AddImageFile(job_, SavePicture("big.bmp", 80, 60), messages_));
     EXPECT_FALSE(AddImageFile(job_, SavePicture("small1.bmp", 64, 48), messages_));
