@@ -70,14 +70,13 @@ void DetailMap(RealPlane out, BytePlane a, BytePlane b) {
 }
 
 void FuseFrame(BytePlane estimate, BytePlane warped, const uint8_t* outside, int32_t accepted,
-               RealPlane detail) {
-    PlaneBuffer<double> local(estimate.rows, estimate.cols, 1);
-    DetailMap(local, estimate, warped);
+               RealPlane detail, RealPlane scratch) {
+    DetailMap(scratch, estimate, warped);
     const double n = accepted;
     for (int32_t r = 0; r < estimate.rows; ++r) {
         for (int32_t c = 0; c < estimate.cols; ++c) {
             const size_t i = static_cast<size_t>(r) * estimate.cols + c;
-            const double x = local.view().data[i] / (detail.data[i] * 4.8);
+            const double x = scratch.data[i] / (detail.data[i] * 4.8);
             if (!(x < 1.0) || outside[i] != 0) {
                 continue;
             }
@@ -88,6 +87,12 @@ void FuseFrame(BytePlane estimate, BytePlane warped, const uint8_t* outside, int
             }
         }
     }
+}
+
+void FuseFrame(BytePlane estimate, BytePlane warped, const uint8_t* outside, int32_t accepted,
+               RealPlane detail) {
+    const PlaneBuffer<double> scratch(estimate.rows, estimate.cols, 1);
+    FuseFrame(estimate, warped, outside, accepted, detail, scratch);
 }
 
 }  // namespace lumivex::engine

@@ -18,7 +18,10 @@ int32_t PlaneDifference(BytePlane a, BytePlane b);
 void DetailMap(RealPlane out, BytePlane a, BytePlane b);
 // Blends warped into estimate as the accepted-th extra sample of a running average, pixel by
 // pixel less where it disagrees with the estimate beyond what the reference's detail explains.
-// Pixels marked in outside are left alone.
+// Pixels marked in outside are left alone. scratch (same size as detail) receives the local
+// difference map; the overload without it allocates its own.
+void FuseFrame(BytePlane estimate, BytePlane warped, const uint8_t* outside, int32_t accepted,
+               RealPlane detail, RealPlane scratch);
 void FuseFrame(BytePlane estimate, BytePlane warped, const uint8_t* outside, int32_t accepted,
                RealPlane detail);
 

@@ -42,12 +42,14 @@ struct Workspace {
     Workspace(int32_t width, int32_t height, int32_t outWidth, int32_t outHeight)
         : warped(outHeight, outWidth, 3),
           detail(outHeight, outWidth, 1),
+          difference(outHeight, outWidth, 1),
           frame(height, width, 3),
           aligned(height, width, 3),
           outside(static_cast<size_t>(outWidth) * static_cast<size_t>(outHeight), 0) {}
 
     PlaneBuffer<uint8_t> warped;
     PlaneBuffer<double> detail;
+    PlaneBuffer<double> difference;  // FuseFrame's local difference map
     PlaneBuffer<uint8_t> frame;
     PlaneBuffer<uint8_t> aligned;
     std::vector<uint8_t> outside;
@@ -57,7 +59,8 @@ struct Workspace {
     std::vector<engine::FeaturePoint> features;
 };
 
-// The reference's own detail map and, from the smoothed reference, its pyramid and features.
+// The reference's own detail map (from two enlargements of the unsmoothed reference), then the
+// smoothed reference's pyramid and feature points.
 void PrepareReference(EnhanceProgress& progress, BytePlane ref, BytePlane output, Workspace& ws) {
     engine::ResampleNearest(ws.warped, ref);
     ReportProgress(progress, 10);
@@ -79,11 +82,10 @@ AffineTransform RegisterFrame(BytePlane ref, Workspace& ws, AffineTransform& shi
     return t;
 }
 
+// The frame count and the caller's reference index, for the per-frame loop and its reports.
 struct RunSetup {
     int32_t n;
     int32_t reference;
-    int32_t outWidth;
-    int32_t outHeight;
 };
 
 bool InputSupported(uint8_t** framePointers, int32_t n, int32_t width, int32_t height,
@@ -108,8 +110,6 @@ bool FuseFrames(EnhanceProgress& progress, uint8_t** framePointers, const RunSet
                 const RegistrationObserver& observer) {
     const int32_t baseline =
         (engine::DiagonalDifference(output, 1, 1) + engine::DiagonalDifference(output, 1, -1)) / 2;
-    // Computed before the reference is smoothed: the detail map compares two enlargements of
-    // the unsmoothed reference.
     PrepareReference(progress, ref, output, ws);
     const double limit = kGateFactor * baseline;
     const auto frames = static_cast<float>(setup.n - 1);
@@ -136,7 +136,8 @@ bool FuseFrames(EnhanceProgress& progress, uint8_t** framePointers, const RunSet
         const bool accept = v <= limit;
         if (accept) {
             ++accepted;
-            engine::FuseFrame(output, ws.warped, ws.outside.data(), accepted, ws.detail);
+            engine::FuseFrame(output, ws.warped, ws.outside.data(), accepted, ws.detail,
+                              ws.difference);
         }
         if (observer) {
             // After the swap, slot k holds the caller's frame 0 when k is the reference index.
@@ -201,8 +202,7 @@ bool SuperResolve(EnhanceProgress& progress, uint8_t** framePointers, int32_t n,
     ReportProgress(progress, 5);
     engine::ResampleCubic(output, ref);
     Workspace ws(width, height, outWidth, outHeight);
-    return FuseFrames(progress, framePointers, {n, reference, outWidth, outHeight}, ref, output, ws,
-                      observer);
+    return FuseFrames(progress, framePointers, {n, reference}, ref, output, ws, observer);
 }
 
 bool RunEnhancement(EnhanceProgress& progress, uint8_t** framePointers, int32_t n, int32_t width,
