@@ -4,9 +4,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "app/core/command_ids.h"
@@ -229,6 +231,14 @@ void ImageView::ViewMoved(bool notify) {
     }
 }
 
+void ImageView::ApplyChange(const ViewChange& change) {
+    if (change.view) {
+        ViewMoved(true);
+    } else if (change.rubberBand) {
+        update();
+    }
+}
+
 void ImageView::RenderPicture() {
     if (buffer_.size() != size()) {
         buffer_ = QImage(size(), QImage::Format_RGB32);
@@ -303,12 +313,7 @@ void ImageView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     ImageViewTools::Shared().SetModifiers(event->modifiers());
     if (event->buttons().testFlag(Qt::LeftButton)) {
-        const ViewChange change = geometry_.Drag({p.x(), p.y()});
-        if (change.view) {
-            ViewMoved(true);
-        } else if (change.rubberBand) {
-            update();
-        }
+        ApplyChange(geometry_.Drag({p.x(), p.y()}));
     }
     UpdateCursor(p);
 }
@@ -318,12 +323,7 @@ void ImageView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     const QPoint p = event->position().toPoint();
-    const ViewChange change = geometry_.Release({p.x(), p.y()});
-    if (change.view) {
-        ViewMoved(true);
-    } else if (change.rubberBand) {
-        update();
-    }
+    ApplyChange(geometry_.Release({p.x(), p.y()}));
     UpdateCursor(p);
 }
 
@@ -345,6 +345,27 @@ void ImageView::UpdateCursor(const QPoint& position) {
 
 void ImageView::ToolsChanged() {
     UpdateCursor(mapFromGlobal(QCursor::pos()));
+}
+
+// ---- ImageViewPage ----
+
+ImageViewPage::ImageViewPage(std::string stepName, WorkflowHost& host, QWidget* parent)
+    : WorkflowPage(std::move(stepName), host, parent), view_(new ImageView(this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_);
+}
+
+bool ImageViewPage::HandleCommand(int commandId) {
+    return ImageViewTools::Shared().HandleCommand(commandId);
+}
+
+bool ImageViewPage::UpdateCommand(int commandId, CommandState& state) {
+    return ImageViewTools::Shared().UpdateCommand(commandId, state);
+}
+
+void ImageViewPage::ModifierKeysChanged(Qt::KeyboardModifiers modifiers) {
+    ImageViewTools::Shared().SetModifiers(modifiers);
 }
 
 }  // namespace lumivex

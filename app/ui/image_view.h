@@ -12,6 +12,7 @@
 
 #include "app/core/view_geometry.h"
 #include "app/core/workflow.h"
+#include "app/ui/workflow_page.h"
 
 namespace lumivex {
 
@@ -94,6 +95,7 @@ private:
     void RenderPicture();
     void PaintOverlays(QPainter& painter) const;
     void ViewMoved(bool notify);
+    void ApplyChange(const ViewChange& change);
     void UpdateCursor(const QPoint& position);
     void ToolsChanged();
 
@@ -101,6 +103,24 @@ private:
     ViewGeometry geometry_;
     QImage buffer_;  // the picture part of the window, rebuilt when the view moves
     bool bufferValid_ = false;
+};
+
+// A workflow page filled by one image view: it answers the Zoom tool and Hand tool commands and
+// passes Ctrl and Alt on to the tool cursor.
+class ImageViewPage : public WorkflowPage {
+    Q_OBJECT
+
+public:
+    ImageViewPage(std::string stepName, WorkflowHost& host, QWidget* parent = nullptr);
+
+    bool HandleCommand(int commandId) override;
+    bool UpdateCommand(int commandId, CommandState& state) override;
+    void ModifierKeysChanged(Qt::KeyboardModifiers modifiers) override;
+
+    ImageView& View() const { return *view_; }
+
+private:
+    ImageView* view_;
 };
 
 }  // namespace lumivex

@@ -1,9 +1,6 @@
 #include "app/ui/result_page.h"
 
-#include <QVBoxLayout>
-
 #include "app/core/view_geometry.h"
-#include "app/ui/image_view.h"
 #include "app/ui/workflow_host.h"
 #include "engine/job.h"
 
@@ -14,26 +11,15 @@ constexpr int kResultViewId = 9101;
 }
 
 ResultPage::ResultPage(WorkflowHost& host, QWidget* parent)
-    : WorkflowPage(step::kEnhance, host, parent), view_(new ImageView(this)) {
-    view_->setObjectName(QStringLiteral("ImageView%1").arg(kResultViewId));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view_);
-    view_->SetPicture(&host.Job().result, false);
-    connect(view_, &ImageView::viewChanged, this, [this] { ShowZoomText(); });
-}
-
-bool ResultPage::HandleCommand(int commandId) {
-    return ImageViewTools::Shared().HandleCommand(commandId);
-}
-
-bool ResultPage::UpdateCommand(int commandId, CommandState& state) {
-    return ImageViewTools::Shared().UpdateCommand(commandId, state);
+    : ImageViewPage(step::kEnhance, host, parent) {
+    View().setObjectName(QStringLiteral("ImageView%1").arg(kResultViewId));
+    View().SetPicture(&host.Job().result, false);
+    connect(&View(), &ImageView::viewChanged, this, [this] { ShowZoomText(); });
 }
 
 void ResultPage::PageShown() {
     shown_ = true;
-    view_->Relayout();
+    View().Relayout();
     ShowZoomText();
 }
 
@@ -42,13 +28,9 @@ void ResultPage::PageHidden() {
     Host().SetPageStateText({});
 }
 
-void ResultPage::ModifierKeysChanged(Qt::KeyboardModifiers modifiers) {
-    ImageViewTools::Shared().SetModifiers(modifiers);
-}
-
 void ResultPage::ShowZoomText() {
     if (shown_) {
-        Host().SetPageStateText(QString::fromStdString(ZoomStatusText(view_->Zoom())));
+        Host().SetPageStateText(QString::fromStdString(ZoomStatusText(View().Zoom())));
     }
 }
 

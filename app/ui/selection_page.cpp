@@ -1,12 +1,10 @@
 #include "app/ui/selection_page.h"
 
 #include <QSignalBlocker>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
 #include "app/core/command_ids.h"
-#include "app/ui/image_view.h"
 #include "app/ui/workflow_host.h"
 #include "engine/job.h"
 
@@ -21,13 +19,7 @@ SelectionJobFields JobFields(EnhanceJob& job) {
 }  // namespace
 
 SelectionPage::SelectionPage(WorkflowHost& host, QWidget* parent)
-    : WorkflowPage(step::kSelection, host, parent),
-      view_(new ImageView(this)),
-      state_(JobFields(host.Job()), *this) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view_);
-}
+    : ImageViewPage(step::kSelection, host, parent), state_(JobFields(host.Job()), *this) {}
 
 bool SelectionPage::HandleCommand(int commandId) {
     switch (commandId) {
@@ -40,7 +32,7 @@ bool SelectionPage::HandleCommand(int commandId) {
         default:
             break;
     }
-    return ImageViewTools::Shared().HandleCommand(commandId);
+    return ImageViewPage::HandleCommand(commandId);
 }
 
 bool SelectionPage::UpdateCommand(int commandId, CommandState& state) {
@@ -48,7 +40,7 @@ bool SelectionPage::UpdateCommand(int commandId, CommandState& state) {
         state.enabled = true;
         return true;
     }
-    return ImageViewTools::Shared().UpdateCommand(commandId, state);
+    return ImageViewPage::UpdateCommand(commandId, state);
 }
 
 void SelectionPage::PageShown() {
@@ -56,10 +48,10 @@ void SelectionPage::PageShown() {
     // anything paints it; preparing the new set binds the new reference.
     const auto& frames = Host().Job().frames;
     const bool current = std::any_of(frames.begin(), frames.end(), [this](const auto& frame) {
-        return frame.get() == view_->Picture();
+        return frame.get() == View().Picture();
     });
     if (!current) {
-        view_->SetPicture(nullptr, false);
+        View().SetPicture(nullptr, false);
     }
     Sliders();
     state_.Show();
@@ -67,10 +59,6 @@ void SelectionPage::PageShown() {
 
 void SelectionPage::PageHidden() {
     state_.Hide();
-}
-
-void SelectionPage::ModifierKeysChanged(Qt::KeyboardModifiers modifiers) {
-    ImageViewTools::Shared().SetModifiers(modifiers);
 }
 
 QList<QSlider*> SelectionPage::Sliders() {
@@ -103,7 +91,7 @@ void SelectionPage::SetSliderPositions(int32_t position) {
 }
 
 void SelectionPage::ShowFrame(int32_t index) {
-    view_->SetPicture(Host().Job().frames[index].get(), true);
+    View().SetPicture(Host().Job().frames[index].get(), true);
 }
 
 void SelectionPage::SetStatusText(const std::string& text) {

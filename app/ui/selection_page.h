@@ -9,13 +9,11 @@
 #include <QSlider>
 
 #include "app/core/selection_state.h"
-#include "app/ui/workflow_page.h"
+#include "app/ui/image_view.h"
 
 namespace lumivex {
 
-class ImageView;
-
-class SelectionPage : public WorkflowPage, private SelectionHost {
+class SelectionPage : public ImageViewPage, private SelectionHost {
     Q_OBJECT
 
 public:
@@ -25,9 +23,7 @@ public:
     bool UpdateCommand(int commandId, CommandState& state) override;
     void PageShown() override;
     void PageHidden() override;
-    void ModifierKeysChanged(Qt::KeyboardModifiers modifiers) override;
 
-    ImageView& View() const { return *view_; }
     const SelectionState& State() const { return state_; }
 
 private:
@@ -40,7 +36,6 @@ private:
     // The toolbar sliders, connected once each (the toolbars may be built after the pages).
     QList<QSlider*> Sliders();
 
-    ImageView* view_;
     SelectionState state_;
     QList<QPointer<QSlider>> connected_;
 };

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <QApplication>
 #include <QSlider>
 
 #include <memory>
@@ -13,6 +12,7 @@
 #include "engine/job.h"
 #include "image/message_sink.h"
 #include "image/rgb_image.h"
+#include "tests/appview/qt_test_app.h"
 
 // Readable pane texts in failure messages.
 QT_BEGIN_NAMESPACE
@@ -24,20 +24,11 @@ QT_END_NAMESPACE
 namespace lumivex {
 namespace {
 
-void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "lumivex_appview_page_tests";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) {
-        new QApplication(argc, argv);
-    }
-}
-
 // The main window as far as the pages see it: the job, status pane 1 and the image bar's slider.
 class FakeHost : public WorkflowHost {
 public:
     FakeHost() {
-        EnsureApp();
+        EnsureQtApplication();
         slider = std::make_unique<QSlider>(Qt::Horizontal);
     }
     EnhanceJob& Job() override { return job; }

@@ -1,23 +1,14 @@
 #include <gtest/gtest.h>
-#include <QApplication>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "app/ui/image_view.h"
 #include "image/rgb_image.h"
+#include "tests/appview/qt_test_app.h"
 
 namespace lumivex {
 namespace {
-
-void App() {
-    static int argc = 1;
-    static char name[] = "lumivex_appview_widget_tests";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) {
-        new QApplication(argc, argv);
-    }
-}
 
 // Picture pixel (x, r), r counted from the top row, gets a colour that names it.
 QRgb PixelColour(int x, int r) {
@@ -44,7 +35,7 @@ QImage Render(ImageView& view) {
 class ImageViewWidget : public ::testing::Test {
 protected:
     void SetUp() override {
-        App();
+        EnsureQtApplication();
         ImageViewTools::Shared().SelectTool(ViewTool::kHand);
         ImageViewTools::Shared().SetModifiers(Qt::NoModifier);
     }
