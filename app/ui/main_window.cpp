@@ -59,7 +59,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::SetStep(const std::string& name) {
-    if (!container_->ShowPage(name)) {
+    if (!IsStepName(name) || !container_->ShowPage(name)) {
         return;
     }
     workflow_.SetStep(name);

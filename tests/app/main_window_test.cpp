@@ -228,3 +228,63 @@ TEST_F(MainWindowTest, SavedPlacementOffEveryScreenIsCentred) {
 
 }  // namespace
 }  // namespace lumivex
+
+namespace lumivex {
+namespace {
+
+// A page that answers one command and counts how often it ran it.
+class AnsweringPage : public WorkflowPage {
+public:
+    AnsweringPage(WorkflowHost& host, int answered, bool enabled)
+        : WorkflowPage("Extra", host), answered_(answered), enabled_(enabled) {}
+    bool HandleCommand(int commandId) override {
+        if (commandId != answered_) {
+            return false;
+        }
+        ++runs;
+        return true;
+    }
+    bool UpdateCommand(int commandId, CommandState& state) override {
+        if (commandId != answered_) {
+            return false;
+        }
+        state.enabled = enabled_;
+        state.checked = true;
+        return true;
+    }
+    int runs = 0;
+
+private:
+    int answered_;
+    bool enabled_;
+};
+
+TEST_F(MainWindowTest, PagesThatAreNotCurrentStillReceiveCommands) {
+    MainWindow window(settings_, &messages_);
+    // The video page answers play, but extraction needs a loaded video.
+    EXPECT_TRUE(Enabled(window, kPlay));
+    EXPECT_FALSE(Enabled(window, kExtractVideoFrames));
+
+    // A page that answers Open media takes it before the main window (no dialog opens).
+    auto* page = new AnsweringPage(window, kOpenMedia, true);
+    window.Container()->AddPage(page);
+    window.RunCommand(kOpenMedia);
+    EXPECT_EQ(page->runs, 1);
+    // A step name the workflow does not know is never shown.
+    window.SetStep("Extra");
+    EXPECT_EQ(window.CurrentStep(), "Start");
+    EXPECT_EQ(window.Container()->CurrentPage()->StepName(), "Start");
+}
+
+TEST_F(MainWindowTest, PagesComeBeforeTheMainWindowAndDisabledCommandsDoNotRun) {
+    MainWindow window(settings_, &messages_);
+    // A page that disables Open media overrides the main window's "always".
+    auto* page = new AnsweringPage(window, kOpenMedia, false);
+    window.Container()->AddPage(page);
+    EXPECT_FALSE(Enabled(window, kOpenMedia));
+    window.RunCommand(kOpenMedia);
+    EXPECT_EQ(page->runs, 0);
+}
+
+}  // namespace
+}  // namespace lumivex
