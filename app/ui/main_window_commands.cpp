@@ -145,7 +145,7 @@ bool MainWindow::HandleOwnCommand(int commandId) {
 }
 
 void MainWindow::OpenMedia() {
-    QFileDialog dialog(this);
+    QFileDialog dialog(this, tr("Open"));
     dialog.setFileMode(QFileDialog::ExistingFiles);
     QStringList filters;
     for (const std::string& filter : DialogNameFilters(text::kOpenMediaFilter)) {
