@@ -38,8 +38,13 @@ int32_t ClampAxis(int32_t centre, int32_t visible, int32_t size, bool larger) {
     return std::max(half, std::min(centre, size - half));
 }
 
+int32_t SaturateToInt32(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
 int32_t MulDiv(int64_t a, int64_t b, int64_t c) {
-    return c == 0 ? 0 : static_cast<int32_t>(a * b / c);
+    return c == 0 ? 0 : SaturateToInt32(a * b / c);
 }
 
 }  // namespace
@@ -266,13 +271,15 @@ ViewChange ViewGeometry::Drag(ViewPoint client) {
     const int32_t dy = client.y - downPoint_.y;
     switch (mode_) {
         case DragMode::kPan:
-            SetCentre(savedCentre_.x - static_cast<int32_t>(dx / zoom_),
-                      savedCentre_.y - static_cast<int32_t>(dy / zoom_));
+            SetCentre(SaturateToInt32(savedCentre_.x - static_cast<int64_t>(dx / zoom_)),
+                      SaturateToInt32(savedCentre_.y - static_cast<int64_t>(dy / zoom_)));
             change.view = !(centre_ == before);
             break;
         case DragMode::kNavigator:
-            SetCentre(savedCentre_.x + MulDiv(dx, width_, navigatorBox_.Width()),
-                      savedCentre_.y + MulDiv(dy, height_, navigatorBox_.Height()));
+            SetCentre(SaturateToInt32(int64_t{savedCentre_.x} +
+                                      MulDiv(dx, width_, navigatorBox_.Width())),
+                      SaturateToInt32(int64_t{savedCentre_.y} +
+                                      MulDiv(dy, height_, navigatorBox_.Height())));
             change.view = !(centre_ == before);
             break;
         case DragMode::kZoomIn:
