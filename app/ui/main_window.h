@@ -48,6 +48,7 @@ public:
     void CloseProgressWindow() override;
     void RunCommand(int commandId) override;
     void RefreshCommands() override;
+    SettingsStore* Settings() override { return &settings_; }
 
     // The profile list, built once at start-up.
     ProfileList& Profiles() { return profiles_; }

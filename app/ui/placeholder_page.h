@@ -29,6 +29,7 @@ public:
 
     void CloseVideo() override {}
     bool VideoLoaded() const override { return false; }
+    bool GatherFramesForEnhance() override { return false; }
     bool HandleCommand(int commandId) override;
     bool UpdateCommand(int commandId, CommandState& state) override;
 };

@@ -1,5 +1,6 @@
-// The operations the main window needs from the "Video" page: closing the current video and
-// whether a video is loaded. The video player page implements them.
+// The operations the main window needs from the "Video" page: closing the current video, whether
+// a video is loaded, and gathering the frames of an enhancement. The video player page implements
+// them.
 #pragma once
 
 #include "app/ui/workflow_page.h"
@@ -14,6 +15,9 @@ public:
 
     virtual void CloseVideo() = 0;
     virtual bool VideoLoaded() const = 0;
+    // Gathers the frames around the current play position into the job (input kind 5) behind
+    // the progress window; true when frames were added. Nothing happens without a seekable video.
+    virtual bool GatherFramesForEnhance() = 0;
 };
 
 }  // namespace lumivex

@@ -13,6 +13,7 @@ namespace lumivex {
 struct EnhanceJob;
 class MessageSink;
 class ProgressWindow;
+class SettingsStore;
 class WorkflowPage;
 
 class WorkflowHost {
@@ -42,6 +43,8 @@ public:
     // Re-evaluates the enabled and checked state of every command (after a page changed state
     // that an enabling rule reads).
     virtual void RefreshCommands() = 0;
+    // The per-user settings; nullptr where none are kept.
+    virtual SettingsStore* Settings() { return nullptr; }
 };
 
 }  // namespace lumivex
