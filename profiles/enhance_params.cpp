@@ -320,36 +320,36 @@ bool EnhanceParams::Save(const std::string& path) const {
     return ok;
 }
 
-bool EnhanceParams::ReadBool(const std::string& section, const std::string& key, bool& out) const {
+const std::string* EnhanceParams::FindValue(const std::string& section,
+                                            const std::string& key) const {
     const ProfileSection* found = FindSection(section);
-    const std::string* value = found ? found->FindValue(key) : nullptr;
-    if (value == nullptr) {
-        return false;
+    return found ? found->FindValue(key) : nullptr;
+}
+
+bool EnhanceParams::ReadBool(const std::string& section, const std::string& key, bool& out) const {
+    const std::string* value = FindValue(section, key);
+    if (value != nullptr) {
+        out = ParseProfileBool(*value);
     }
-    out = ParseProfileBool(*value);
-    return true;
+    return value != nullptr;
 }
 
 bool EnhanceParams::ReadReal(const std::string& section, const std::string& key,
                              double& out) const {
-    const ProfileSection* found = FindSection(section);
-    const std::string* value = found ? found->FindValue(key) : nullptr;
-    if (value == nullptr) {
-        return false;
+    const std::string* value = FindValue(section, key);
+    if (value != nullptr) {
+        out = ParseLeadingReal(*value);
     }
-    out = ParseLeadingReal(*value);
-    return true;
+    return value != nullptr;
 }
 
 bool EnhanceParams::ReadInt(const std::string& section, const std::string& key,
                             int32_t& out) const {
-    const ProfileSection* found = FindSection(section);
-    const std::string* value = found ? found->FindValue(key) : nullptr;
-    if (value == nullptr) {
-        return false;
+    const std::string* value = FindValue(section, key);
+    if (value != nullptr) {
+        out = ParseLeadingInt(*value);
     }
-    out = ParseLeadingInt(*value);
-    return true;
+    return value != nullptr;
 }
 
 bool EnhanceParams::WriteInt(const std::string& section, const std::string& key, int32_t value) {

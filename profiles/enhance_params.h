@@ -54,6 +54,8 @@ public:
     const std::vector<std::string>& Preamble() const { return preamble_; }
     const std::vector<std::unique_ptr<ProfileSection>>& Sections() const { return sections_; }
     const ProfileSection* FindSection(const std::string& name) const;
+    // The stored value of key in section; nullptr when either is absent.
+    const std::string* FindValue(const std::string& section, const std::string& key) const;
 
 private:
     ProfileSection& FindOrAddSection(const std::string& name);
