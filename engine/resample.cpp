@@ -56,6 +56,23 @@ void TransformPoint(const AffineTransform& t, float x, float y, double& outX, do
     outY = t[5] + ((1.0 + t[4]) * y + t[3] * x);
 }
 
+// Calls visit(i, j, x', y') for every destination pixel with its frame position under T: the
+// destination grid is scaled onto the source (single precision), then transformed.
+template <typename Visit>
+void ForEachWarpedPosition(BytePlane dst, BytePlane src, const AffineTransform& t, Visit visit) {
+    const float sy = static_cast<float>(src.rows) / static_cast<float>(dst.rows);
+    const float sx = static_cast<float>(src.cols) / static_cast<float>(dst.cols);
+    for (int32_t i = 0; i < dst.rows; ++i) {
+        const float y = static_cast<float>(i) * sy;
+        for (int32_t j = 0; j < dst.cols; ++j) {
+            double fx;
+            double fy;
+            TransformPoint(t, static_cast<float>(j) * sx, y, fx, fy);
+            visit(i, j, fx, fy);
+        }
+    }
+}
+
 // The largest position of src the 4 × 4 window allows, per axis.
 double LastColumn(BytePlane src) {
     return src.cols - 3;
@@ -124,39 +141,23 @@ void ResampleNearest(BytePlane dst, BytePlane src) {
 }
 
 void WarpToFrame(BytePlane dst, BytePlane src, const AffineTransform& t) {
-    const float sy = static_cast<float>(src.rows) / static_cast<float>(dst.rows);
-    const float sx = static_cast<float>(src.cols) / static_cast<float>(dst.cols);
-    for (int32_t i = 0; i < dst.rows; ++i) {
-        const float y = static_cast<float>(i) * sy;
-        for (int32_t j = 0; j < dst.cols; ++j) {
-            double fx;
-            double fy;
-            TransformPoint(t, static_cast<float>(j) * sx, y, fx, fy);
-            fx = std::clamp(fx, 1.0, LastColumn(src));
-            fy = std::clamp(fy, 1.0, LastRow(src));
-            SampleCubic(src, fx, fy, &dst.At(i, j));
-        }
-    }
+    ForEachWarpedPosition(dst, src, t, [&](int32_t i, int32_t j, double fx, double fy) {
+        fx = std::clamp(fx, 1.0, LastColumn(src));
+        fy = std::clamp(fy, 1.0, LastRow(src));
+        SampleCubic(src, fx, fy, &dst.At(i, j));
+    });
 }
 
 void WarpToGrid(BytePlane dst, BytePlane src, uint8_t* outside, const AffineTransform& t) {
     std::memset(outside, 0, dst.PixelCount());
-    const float sy = static_cast<float>(src.rows) / static_cast<float>(dst.rows);
-    const float sx = static_cast<float>(src.cols) / static_cast<float>(dst.cols);
-    for (int32_t i = 0; i < dst.rows; ++i) {
-        const float y = static_cast<float>(i) * sy;
-        for (int32_t j = 0; j < dst.cols; ++j) {
-            double fx;
-            double fy;
-            TransformPoint(t, static_cast<float>(j) * sx, y, fx, fy);
-            // Written as negated range tests so that a NaN position counts as outside.
-            if (!(fx >= 1.0 && fx <= LastColumn(src) && fy >= 1.0 && fy <= LastRow(src))) {
-                outside[static_cast<size_t>(i) * dst.cols + j] = 1;
-                continue;
-            }
-            SampleCubic(src, fx, fy, &dst.At(i, j));
+    ForEachWarpedPosition(dst, src, t, [&](int32_t i, int32_t j, double fx, double fy) {
+        // Written as negated range tests so that a NaN position counts as outside.
+        if (!(fx >= 1.0 && fx <= LastColumn(src) && fy >= 1.0 && fy <= LastRow(src))) {
+            outside[static_cast<size_t>(i) * dst.cols + j] = 1;
+            return;
         }
-    }
+        SampleCubic(src, fx, fy, &dst.At(i, j));
+    });
 }
 
 void Smooth2x2(BytePlane plane) {

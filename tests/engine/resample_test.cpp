@@ -14,6 +14,17 @@ namespace {
 using testing::NoisePicture;
 using testing::TestPicture;
 
+// The four taps of a weight function at t add up to 1 for every t in [0, 1).
+void ExpectPartitionOfUnity(float (*weight)(int32_t, float)) {
+    for (float t = 0.0f; t < 1.0f; t += 0.0625f) {
+        float sum = 0.0f;
+        for (int32_t tap = -1; tap <= 2; ++tap) {
+            sum += weight(tap, t);
+        }
+        EXPECT_NEAR(sum, 1.0f, 1e-6f) << "t = " << t;
+    }
+}
+
 TEST(CubicWeightTest, MatchesTheCatmullRomTableAndSumsToOne) {
     // t = 0.25: (−t³ + 2t² − t)/2 = −0.0703125, (3t³ − 5t² + 2)/2 = 0.8671875,
     // (−3t³ + 4t² + t)/2 = 0.2265625, (t³ − t²)/2 = −0.0234375.
@@ -27,13 +38,7 @@ TEST(CubicWeightTest, MatchesTheCatmullRomTableAndSumsToOne) {
     EXPECT_EQ(CubicWeight(-1, 0.0f), 0.0f);
     EXPECT_EQ(CubicWeight(0, 0.0f), 1.0f);
     EXPECT_EQ(CubicWeight(1, 0.0f), 0.0f);
-    for (float t = 0.0f; t < 1.0f; t += 0.0625f) {
-        float sum = 0.0f;
-        for (int32_t tap = -1; tap <= 2; ++tap) {
-            sum += CubicWeight(tap, t);
-        }
-        EXPECT_NEAR(sum, 1.0f, 1e-6f) << "t = " << t;
-    }
+    ExpectPartitionOfUnity(CubicWeight);
 }
 
 TEST(BSplineWeightTest, MatchesTheUniformBSplineTableAndSumsToOne) {
@@ -48,13 +53,7 @@ TEST(BSplineWeightTest, MatchesTheUniformBSplineTableAndSumsToOne) {
     EXPECT_FLOAT_EQ(BSplineWeight(1, 0.0f), 1.0f / 6.0f);
     EXPECT_EQ(BSplineWeight(2, 0.0f), 0.0f);
     EXPECT_EQ(BSplineWeight(5, 0.3f), 0.0f);
-    for (float t = 0.0f; t < 1.0f; t += 0.125f) {
-        float sum = 0.0f;
-        for (int32_t tap = -1; tap <= 2; ++tap) {
-            sum += BSplineWeight(tap, t);
-        }
-        EXPECT_NEAR(sum, 1.0f, 1e-6f) << "t = " << t;
-    }
+    ExpectPartitionOfUnity(BSplineWeight);
 }
 
 TEST(ResampleCubicTest, OntoTheSameSizeCopiesExceptTheClampedBorderBands) {
