@@ -255,7 +255,8 @@ TEST(SuperResolveTest, InputTooSmallToRegisterIsRefusedUntouched) {
 TEST(SuperResolveTest, SmallestRegistrableFramesRunClean) {
     // 41 × 41 and a 100 × 50 field: the coarse levels are too small for their windows, so only
     // the finer searches run; nothing may read outside the planes.
-    for (const auto& [w, h] : {std::pair{41, 41}, std::pair{100, 50}, std::pair{41, 300}}) {
+    for (const auto& [w, h] :
+         {std::pair{41, 41}, std::pair{100, 50}, std::pair{41, 300}, std::pair{2000, 41}}) {
         std::vector<TestPicture> frames = ShiftedFrames(2, w, h);
         std::vector<uint8_t*> pointers = PointersTo(frames);
         TestPicture out(2 * w, 2 * h);
