@@ -27,6 +27,8 @@ EncoderChoice ChoiceFor(TestVideoKind kind) {
             return {AV_CODEC_ID_MPEG2VIDEO, "vob", AV_PIX_FMT_YUV420P, 12, 2};
         case TestVideoKind::kMpeg4Avi:
             return {AV_CODEC_ID_MPEG4, "avi", AV_PIX_FMT_YUV420P, 25, 0};
+        case TestVideoKind::kMjpegMatroska:
+            return {AV_CODEC_ID_MJPEG, "matroska", AV_PIX_FMT_YUVJ420P, 1, 0};
         case TestVideoKind::kMjpegAvi:
             break;
     }
@@ -79,7 +81,8 @@ CodecContextPtr OpenEncoder(const TestVideoSpec& spec, const EncoderChoice& choi
     codec->width = spec.width;
     codec->height = spec.height;
     codec->pix_fmt = choice.pixels;
-    codec->time_base = AVRational{1, spec.framesPerSecond};
+    codec->time_base =
+        spec.timesMs.empty() ? AVRational{1, spec.framesPerSecond} : AVRational{1, 1000};
     codec->framerate = AVRational{spec.framesPerSecond, 1};
     codec->gop_size = choice.gop;
     codec->max_b_frames = choice.bFrames;
@@ -113,7 +116,7 @@ bool FillFrame(const TestVideoSpec& spec, int32_t index, SwsContext* scaler, AVF
     const uint8_t* planes[1] = {rgb.data()};
     const int strides[1] = {spec.width * 3};
     sws_scale(scaler, planes, strides, 0, spec.height, frame->data, frame->linesize);
-    frame->pts = index;
+    frame->pts = spec.timesMs.empty() ? index : spec.timesMs[index];
     frame->interlaced_frame = spec.interlaced ? 1 : 0;
     frame->top_field_first = spec.interlaced ? 1 : 0;
     frame->quality = FF_QP2LAMBDA * 3;
@@ -179,6 +182,9 @@ int32_t ReadTestPicture(const uint8_t* bottomUpBgr, int32_t width, int32_t heigh
 }
 
 bool WriteTestVideo(const TestVideoSpec& spec, const std::string& path, std::string* error) {
+    if (!spec.timesMs.empty() && spec.timesMs.size() < spec.pictures.size()) {
+        return Fail(error, "a time is missing for some frames");
+    }
     const EncoderChoice choice = ChoiceFor(spec.kind);
     AVFormatContext* rawFormat = nullptr;
     if (avformat_alloc_output_context2(&rawFormat, nullptr, choice.container, path.c_str()) < 0) {

@@ -12,10 +12,11 @@
 namespace lumivex::video {
 
 enum class TestVideoKind {
-    kMpeg1Program,  // MPEG-1 video in an MPEG-1 system stream (.mpg)
-    kMpeg2Program,  // MPEG-2 video in an MPEG-2 program stream (.mpeg)
-    kMjpegAvi,      // motion JPEG in AVI
-    kMpeg4Avi,      // MPEG-4 part 2 in AVI
+    kMpeg1Program,   // MPEG-1 video in an MPEG-1 system stream (.mpg)
+    kMpeg2Program,   // MPEG-2 video in an MPEG-2 program stream (.mpeg)
+    kMjpegAvi,       // motion JPEG in AVI
+    kMpeg4Avi,       // MPEG-4 part 2 in AVI
+    kMjpegMatroska,  // motion JPEG in Matroska (.mkv), the only kind with free time stamps
 };
 
 struct TestVideoSpec {
@@ -27,6 +28,8 @@ struct TestVideoSpec {
     int32_t aspectX = 0;            // pixel aspect ratio; 0 = not stated
     int32_t aspectY = 0;
     bool interlaced = false;  // encode as interlaced frames, top field first
+    // Matroska only: frame i is shown at these milliseconds instead of i / framesPerSecond.
+    std::vector<int64_t> timesMs = {};
 };
 
 // The pictures 0, 1, ..., count - 1.

@@ -36,17 +36,16 @@ bool UsableRate(AVRational rate) {
     return rate.num > 0 && rate.den > 0 && av_q2d(rate) >= 0.1 && av_q2d(rate) <= 1000.0;
 }
 
-// The stream's constant frame rate, or 0/1 when it has none that positions can count on.
+// The stream's constant frame rate, or 0/1 when it has none that positions can count on: the
+// base rate (the finest one that fits every time stamp) must agree with the average rate.
 AVRational ConstantFrameRate(const AVStream* stream) {
     const AVRational base = stream->r_frame_rate;
     const AVRational average = stream->avg_frame_rate;
-    if (UsableRate(base)) {
-        if (UsableRate(average) && std::fabs(av_q2d(average) / av_q2d(base) - 1.0) > 0.01) {
-            return {0, 1};
-        }
-        return base;
+    if (!UsableRate(base) || !UsableRate(average) ||
+        std::fabs(av_q2d(average) / av_q2d(base) - 1.0) > 0.01) {
+        return {0, 1};
     }
-    return UsableRate(average) ? average : AVRational{0, 1};
+    return base;
 }
 
 // The full-range ("J") YUV formats are deprecated in the scaler: name the plain format and state
@@ -95,6 +94,9 @@ VideoDecoder::~VideoDecoder() {
 void VideoDecoder::Close() {
     scaler_.reset();
     pending_.reset();
+    candidate_.reset();
+    lookahead_.reset();
+    hasLookahead_ = false;
     packet_.reset();
     codec_.reset();
     format_.reset();
@@ -195,7 +197,9 @@ bool VideoDecoder::OpenStream(std::string* error) {
     codec_.reset(avcodec_alloc_context3(decoder));
     packet_.reset(av_packet_alloc());
     pending_.reset(av_frame_alloc());
-    if (!codec_ || !packet_ || !pending_) {
+    candidate_.reset(av_frame_alloc());
+    lookahead_.reset(av_frame_alloc());
+    if (!codec_ || !packet_ || !pending_ || !candidate_ || !lookahead_) {
         SetError(error, "out of memory");
         return false;
     }
@@ -349,7 +353,10 @@ DecodeStatus VideoDecoder::DecodeNext(AVFrame* frame) {
 void VideoDecoder::FlushDecoder() {
     avcodec_flush_buffers(codec_.get());
     av_frame_unref(pending_.get());
+    av_frame_unref(candidate_.get());
+    av_frame_unref(lookahead_.get());
     hasPending_ = false;
+    hasLookahead_ = false;
     draining_ = false;
 }
 
@@ -388,19 +395,11 @@ bool VideoDecoder::SeekBefore(int64_t timestamp) {
     return av_seek_frame(format_.get(), streamIndex_, timestamp, AVSEEK_FLAG_BACKWARD) >= 0;
 }
 
-bool VideoDecoder::Precedes(int64_t position, TimeFormat format, const AVFrame* frame) const {
-    if (format == TimeFormat::kFrames && HasFrameTimeFormat()) {
-        return lastFrameIndex_ < position;
-    }
-    // In media time the frame shown at a position is the one whose display interval holds it.
-    const int64_t shown =
-        av_rescale_q(frame->pkt_duration, timeBase_, AVRational{1, int(kMediaTimeUnitsPerSecond)});
-    return shown > 0 ? lastMediaTime_ + shown <= position : lastMediaTime_ < position;
-}
-
 VideoDecoder::Approach VideoDecoder::DecodeUpTo(int64_t position, TimeFormat format,
                                                 bool needKeyFrame) {
+    const bool byFrames = format == TimeFormat::kFrames && HasFrameTimeFormat();
     bool sawKey = !needKeyFrame;
+    bool haveCandidate = false;  // media time: a frame starting at or before position is held
     AVFrame* frame = pending_.get();
     for (int frames = 0; frames < kMaxFramesPerSeek; ++frames) {
         const DecodeStatus status = DecodeNext(frame);
@@ -408,6 +407,9 @@ VideoDecoder::Approach VideoDecoder::DecodeUpTo(int64_t position, TimeFormat for
             return Approach::kFailed;
         }
         if (status == DecodeStatus::kEnd) {
+            if (haveCandidate) {
+                return TakeCandidate();
+            }
             return sawKey ? Approach::kEnded : Approach::kTooLate;
         }
         bool firstKey = false;
@@ -421,22 +423,44 @@ VideoDecoder::Approach VideoDecoder::DecodeUpTo(int64_t position, TimeFormat for
         }
         Stamp(frame);
         // A key frame without a time stamp right after a seek cannot be placed; it is taken.
-        const bool unplaced = firstKey && frame->best_effort_timestamp == AV_NOPTS_VALUE;
-        if (unplaced || !Precedes(position, format, frame)) {
-            const bool late =
-                firstKey && !unplaced &&
-                (format == TimeFormat::kFrames ? lastFrameIndex_ : lastMediaTime_) > position;
-            if (late) {
-                // The seek landed after the target: the caller retries from further back.
-                av_frame_unref(frame);
-                return Approach::kTooLate;
-            }
+        if (firstKey && frame->best_effort_timestamp == AV_NOPTS_VALUE) {
             hasPending_ = true;
             return Approach::kFound;
         }
-        av_frame_unref(frame);
+        const int64_t at = byFrames ? lastFrameIndex_ : lastMediaTime_;
+        if (byFrames ? at < position : at <= position) {
+            if (!byFrames) {
+                // The frame shown at position is the last one that starts at or before it.
+                av_frame_unref(candidate_.get());
+                av_frame_move_ref(candidate_.get(), frame);
+                haveCandidate = true;
+            } else {
+                av_frame_unref(frame);
+            }
+            continue;
+        }
+        if (firstKey && at > position && !haveCandidate) {
+            // The seek landed after the target: the caller retries from further back.
+            av_frame_unref(frame);
+            return Approach::kTooLate;
+        }
+        if (haveCandidate) {
+            av_frame_move_ref(lookahead_.get(), frame);
+            hasLookahead_ = true;
+            return TakeCandidate();
+        }
+        hasPending_ = true;
+        return Approach::kFound;
     }
     return Approach::kFailed;
+}
+
+VideoDecoder::Approach VideoDecoder::TakeCandidate() {
+    av_frame_unref(pending_.get());
+    av_frame_move_ref(pending_.get(), candidate_.get());
+    Stamp(pending_.get());
+    hasPending_ = true;
+    return Approach::kFound;
 }
 
 bool VideoDecoder::SeekTo(int64_t position, TimeFormat format) {
@@ -478,7 +502,11 @@ DecodeStatus VideoDecoder::ReadFrame(BgrFrame& frame) {
         return DecodeStatus::kError;
     }
     ArmDeadline();
-    if (!hasPending_) {
+    if (!hasPending_ && hasLookahead_) {
+        av_frame_move_ref(pending_.get(), lookahead_.get());
+        hasLookahead_ = false;
+        Stamp(pending_.get());
+    } else if (!hasPending_) {
         const DecodeStatus status = DecodeNext(pending_.get());
         if (status != DecodeStatus::kFrame) {
             return status;

@@ -76,7 +76,7 @@ private:
     bool SeekBefore(int64_t timestamp);
     enum class Approach { kFound, kTooLate, kEnded, kFailed };
     Approach DecodeUpTo(int64_t position, TimeFormat format, bool needKeyFrame);
-    bool Precedes(int64_t position, TimeFormat format, const AVFrame* frame) const;
+    Approach TakeCandidate();
     void FlushDecoder();
     int64_t FrameIndexOf(int64_t timestamp) const;
     int64_t MediaTimeOf(int64_t timestamp) const;
@@ -90,6 +90,9 @@ private:
     PacketPtr packet_;
     FramePtr pending_;  // a decoded frame SeekTo found and ReadFrame has not returned yet
     bool hasPending_ = false;
+    FramePtr candidate_;  // media-time seeks: the latest frame starting at or before the target
+    FramePtr lookahead_;  // the frame decoded after the candidate, returned next
+    bool hasLookahead_ = false;
     bool draining_ = false;
     ScaleContextPtr scaler_;
     std::vector<uint8_t> scratch_;  // the scaler's padded top-down output

@@ -7,6 +7,7 @@
 
 #include "tests/video/video_fixtures.h"
 #include "video/debug_message.h"
+#include "video/enhance_frames.h"
 #include "video/test_video_writer.h"
 
 namespace lumivex::video {
@@ -126,6 +127,30 @@ TEST(VideoPageLoad, WhatIsNoVideo) {
         EXPECT_EQ(l.messages.captions[0], kDebugMessageCaption);
         EXPECT_FALSE(l.page.VideoLoaded());
     }
+}
+
+// Frames at uneven times have no frame numbers: positions count 100-ns units, and a gathering
+// steps by a thirtieth of a second from the frame shown at its start time.
+TEST(VideoPageLoad, UnevenFrameTimesUseMediaTime) {
+    TestVideoSpec spec{TestVideoKind::kMjpegMatroska, 128, 112, 25, CountingPictures(40)};
+    for (int64_t i = 0; i < 40; ++i) {
+        spec.timesMs.push_back(i * 40 + (i % 2) * 25);  // 0, 65, 80, 145, 160, ...
+    }
+    Loaded l;
+    Load(l, testing::MakeVideo("uneven.mkv", spec));
+    ASSERT_EQ(l.outcome, LoadOutcome::kLoaded);
+    EXPECT_EQ(l.page.Format(), TimeFormat::kMediaTime);
+    EXPECT_GT(l.page.Duration(), 15'000'000);
+    EXPECT_EQ(l.page.SliderRange(), 1000);
+    EXPECT_EQ(l.page.StatusText(), "Time 00:00:00 of 00:00:01");
+    l.job.inputKind = kInputVideoOpen;
+    CollectingMessageSink messages;
+    ASSERT_TRUE(GatherFramesIntoJob(l.job, 10'000'000, l.page.Format(), messages));
+    ASSERT_EQ(l.job.FrameCount(), 5);
+    const RgbImage& first = *l.job.frames[0];
+    // 0.9333 s falls in frame 22 (shown from 0.880 s to 0.945 s).
+    EXPECT_EQ(ReadTestPicture(first.Bits(), first.Width(), first.Height() / 2, first.Stride()), 22);
+    EXPECT_EQ(l.job.referenceIndex, 2);
 }
 
 TEST(VideoPageLoad, StepsTicksAndSliders) {
