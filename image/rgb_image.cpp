@@ -287,6 +287,8 @@ bool RgbImage::Contains(int32_t x, int32_t y) const {
 }
 
 Colour RgbImage::ReadPixelColour(int32_t x, int32_t y) const {
+    if (!block_)
+        return 0;
     if (!Contains(x, y))
         x = y = 0;
     if (palette_) {

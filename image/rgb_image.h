@@ -113,8 +113,8 @@ public:
     bool SetPaletteEntryCount(int32_t count);
 
     // --- pixels --------------------------------------------------------------------------
-    // Outside the picture both coordinates become 0 (the bottom-left pixel is read). The
-    // image must not be empty.
+    // Outside the picture both coordinates become 0 (the bottom-left pixel is read); 0 for an
+    // empty image.
     Colour ReadPixelColour(int32_t x, int32_t y) const;
     void WritePixelColour(int32_t x, int32_t y, Colour colour);
     // Palette images only (0 otherwise); outside the picture the first pixel byte is returned.
