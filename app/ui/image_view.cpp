@@ -195,14 +195,21 @@ void ImageView::SetPicture(const RgbImage* picture, bool redraw) {
     }
 }
 
-void ImageView::Relayout() {
+bool ImageView::FollowPictureSize() {
     int32_t width;
     int32_t height;
     PictureSize(width, height);
-    if (width != geometry_.PictureWidth() || height != geometry_.PictureHeight()) {
-        geometry_.SetPicture(width, height);
-    } else {
-        geometry_.Relayout(width, height);
+    if (width == geometry_.PictureWidth() && height == geometry_.PictureHeight()) {
+        return false;
+    }
+    geometry_.SetPicture(width, height);
+    bufferValid_ = false;
+    return true;
+}
+
+void ImageView::Relayout() {
+    if (!FollowPictureSize()) {
+        geometry_.Relayout(geometry_.PictureWidth(), geometry_.PictureHeight());
     }
     bufferValid_ = false;
     update();
@@ -277,13 +284,7 @@ void ImageView::PaintOverlays(QPainter& painter) const {
 void ImageView::paintEvent(QPaintEvent* /*event*/) {
     // The bound picture may have been replaced since the last layout (a new result); never read
     // it with a stale size.
-    int32_t width;
-    int32_t height;
-    PictureSize(width, height);
-    if (width != geometry_.PictureWidth() || height != geometry_.PictureHeight()) {
-        geometry_.SetPicture(width, height);
-        bufferValid_ = false;
-    }
+    FollowPictureSize();
     if (!bufferValid_ || buffer_.size() != size()) {
         RenderPicture();
         bufferValid_ = true;

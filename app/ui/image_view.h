@@ -92,6 +92,8 @@ protected:
 
 private:
     void PictureSize(int32_t& width, int32_t& height) const;
+    // A bound picture whose size changed under the view is bound afresh (centred); true then.
+    bool FollowPictureSize();
     void RenderPicture();
     void PaintOverlays(QPainter& painter) const;
     void ViewMoved(bool notify);

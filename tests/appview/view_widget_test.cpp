@@ -94,6 +94,23 @@ TEST_F(ImageViewWidget, PansWithinALargePictureAndOutlinesTheNavigator) {
     EXPECT_EQ(shown.pixel(60, 30), PixelColour(160, 80));
 }
 
+TEST_F(ImageViewWidget, FollowsAPictureReplacedUnderIt) {
+    RgbImage picture = MakePicture(200, 100);
+    ImageView view;
+    view.resize(100, 50);
+    view.SetPicture(&picture);
+    view.SetCentre(150, 75);
+    Render(view);
+    // A new run replaces the bound result with a smaller picture; the next paint must not read
+    // it with the old size.
+    RgbImage smaller = MakePicture(4, 2);
+    picture.TakeFrom(smaller);
+    const QImage shown = Render(view);
+    EXPECT_EQ(view.Geometry().PictureWidth(), 4);
+    EXPECT_EQ(view.Geometry().Centre(), (ViewPoint{2, 1}));
+    EXPECT_EQ(shown.pixel(48, 24), PixelColour(0, 0));
+}
+
 TEST_F(ImageViewWidget, AltClickWithTheHandToolZoomsOutAndNotifies) {
     RgbImage picture = MakePicture(200, 100);
     ImageView view;
