@@ -10,7 +10,10 @@ cmake --build build
 
 cli=build/bin/lumivex-cli
 "$cli" --version
-"$cli" info samples/*.jpg samples/*.bmp 2>/dev/null || "$cli" info samples/*
+"$cli" info samples/burst/*.jpg
+
+# The main job: enhance the bundled burst of stills 2x and report each image's registration.
+"$cli" enhance samples/burst/hubble_*.jpg -o build/sample-enhanced.jpg
 
 if [[ -n "${DISPLAY:-}" && -z "${CI:-}" && -t 1 ]]; then
     build/bin/lumivex &
