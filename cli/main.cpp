@@ -1,11 +1,13 @@
 // lumivex-cli: the command-line front end over the Lumivex libraries.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "cli/command.h"
+#include "engine/parallel.h"
 
 namespace lumivex::cli {
 
@@ -17,7 +19,7 @@ std::vector<Command>& Registry() {
 
 void PrintHelp(std::FILE* out) {
     std::fprintf(out,
-                 "Usage: lumivex-cli [--help] [--version] COMMAND [ARGS...]\n\n"
+                 "Usage: lumivex-cli [--help] [--version] [--threads N] COMMAND [ARGS...]\n\n"
                  "Makes one sharper, larger picture out of several pictures of the same scene.\n\n"
                  "Commands:\n");
     for (const Command& c : Commands()) {
@@ -41,6 +43,18 @@ const std::vector<Command>& Commands() { return Registry(); }
 
 int main(int argc, char** argv) {
     using namespace lumivex::cli;
+    // --threads N (a global option, before the command): threads the engine may use.
+    if (argc >= 2 && std::strcmp(argv[1], "--threads") == 0) {
+        char* end = nullptr;
+        const long n = argc >= 3 ? std::strtol(argv[2], &end, 10) : 0;
+        if (argc < 3 || *argv[2] == '\0' || *end != '\0' || n < 1 || n > 1024) {
+            std::fprintf(stderr, "lumivex-cli: --threads needs a whole number from 1 to 1024\n");
+            return 2;
+        }
+        lumivex::SetEngineThreadCount(static_cast<int>(n));
+        argv += 2;
+        argc -= 2;
+    }
     if (argc < 2) {
         PrintHelp(stderr);
         return 2;

@@ -25,4 +25,14 @@ void FuseFrame(BytePlane estimate, BytePlane warped, const uint8_t* outside, int
 void FuseFrame(BytePlane estimate, BytePlane warped, const uint8_t* outside, int32_t accepted,
                RealPlane detail);
 
+// The fast path's form of the detail map: the integer 3 × 3 totals s, from which DetailMap's
+// value is s × (1 / 54) + 2.8 exactly (s ≤ 9 × 6 × 255 fits 16 bits). Rows are computed in
+// parallel; border rows and columns repeat their inner neighbours as in DetailMap.
+using DetailSumPlane = Plane<uint16_t>;
+void DetailSums(DetailSumPlane out, BytePlane a, BytePlane b);
+// FuseFrame with the reference detail given as DetailSums; the local difference map of the
+// estimate is made three rows at a time instead of as a full plane, in parallel bands.
+void FuseFrameRows(BytePlane estimate, BytePlane warped, const uint8_t* outside, int32_t accepted,
+                   DetailSumPlane detailSums);
+
 }  // namespace lumivex::engine

@@ -1,9 +1,12 @@
 #include "engine/registration.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+
+#include "engine/parallel.h"
 
 namespace lumivex::engine {
 
@@ -57,6 +60,55 @@ void RecentreTable(MatchState& state, int32_t bestX, int32_t bestY) {
     state.sy = bestY;
 }
 
+// Computes every table entry still 0. The costs are independent of each other (and at least 1),
+// so they are worked out in parallel before the table is scanned in its fixed order.
+void FillMissingCosts(BytePlane ref, BytePlane frame, MatchState& state, const SearchWindow& w) {
+    int32_t missing[25];
+    int32_t count = 0;
+    for (int32_t e = 0; e < 25; ++e) {
+        if (state.cost[e / 5][e % 5] == 0) {
+            missing[count++] = e;
+        }
+    }
+    ParallelFor(count, 1, [&](int32_t begin, int32_t end) {
+        for (int32_t k = begin; k < end; ++k) {
+            const int32_t r = missing[k] / 5;
+            const int32_t c = missing[k] % 5;
+            state.cost[r][c] =
+                WindowCost(ref, frame, w, state.sx - kSearchHalf + c, state.sy - kSearchHalf + r);
+        }
+    });
+}
+
+// Weighted squared colour differences of count pixels. Partial sums stay in 32 bits for at most
+// kRunPixels pixels (each term is below 6 × 255²), so the loop can use vector instructions.
+constexpr int32_t kRunPixels = 8192;
+__attribute__((target_clones("avx2", "default"))) uint32_t ColourCostRun(const uint8_t* a,
+                                                                         const uint8_t* b,
+                                                                         int32_t count) {
+    uint32_t sum = 0;
+    for (int32_t i = 0; i < count * 3; i += 3) {
+        const int32_t db = a[i] - b[i];
+        const int32_t dg = a[i + 1] - b[i + 1];
+        const int32_t dr = a[i + 2] - b[i + 2];
+        sum += static_cast<uint32_t>(3 * dg * dg + db * db + 2 * dr * dr);
+    }
+    return sum;
+}
+
+// Squared differences of count samples, with 32-bit partial sums over at most kRunSamples.
+constexpr int32_t kRunSamples = 65536;
+__attribute__((target_clones("avx2", "default"))) uint32_t SquaredDifferenceRun(const uint8_t* a,
+                                                                                const uint8_t* b,
+                                                                                int32_t count) {
+    uint32_t sum = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t d = a[i] - b[i];
+        sum += static_cast<uint32_t>(d * d);
+    }
+    return sum;
+}
+
 // The iterated 5 × 5 search shared by ShiftSearch and PointSearch. True when converged.
 bool IteratedSearch(BytePlane ref, BytePlane frame, MatchState& state, const SearchWindow& w) {
     std::memset(state.cost, 0, sizeof(state.cost));
@@ -64,13 +116,11 @@ bool IteratedSearch(BytePlane ref, BytePlane frame, MatchState& state, const Sea
     int32_t bestX = state.sx;
     int32_t bestY = state.sy;
     while (WindowFits(ref, w, state)) {
+        FillMissingCosts(ref, frame, state, w);
         for (int32_t r = 0; r < 5; ++r) {
             for (int32_t c = 0; c < 5; ++c) {
                 const int32_t dx = state.sx - kSearchHalf + c;
                 const int32_t dy = state.sy - kSearchHalf + r;
-                if (state.cost[r][c] == 0) {
-                    state.cost[r][c] = WindowCost(ref, frame, w, dx, dy);
-                }
                 if (state.cost[r][c] < best) {
                     best = state.cost[r][c];
                     bestX = dx;
@@ -95,11 +145,8 @@ uint32_t WindowCost(BytePlane ref, BytePlane frame, const SearchWindow& window, 
     for (int32_t r = window.row0; r <= window.row1; ++r) {
         const uint8_t* a = &ref.At(r, window.col0);
         const uint8_t* b = &frame.At(r + dy, window.col0 + dx);
-        for (int32_t i = 0; i < width * 3; i += 3) {
-            const int32_t db = a[i] - b[i];
-            const int32_t dg = a[i + 1] - b[i + 1];
-            const int32_t dr = a[i + 2] - b[i + 2];
-            sum += static_cast<uint64_t>(3 * dg * dg + db * db + 2 * dr * dr);
+        for (int32_t i = 0; i < width; i += kRunPixels) {
+            sum += ColourCostRun(a + 3 * i, b + 3 * i, std::min(kRunPixels, width - i));
         }
     }
     constexpr uint64_t kMax = std::numeric_limits<uint32_t>::max();
@@ -186,9 +233,8 @@ double FrameError(BytePlane a, BytePlane b) {
     for (int32_t r = 20; r <= a.rows - 21 && sum <= kErrorSumCap; ++r) {
         const uint8_t* pa = &a.At(r, 20);
         const uint8_t* pb = &b.At(r, 20);
-        for (int32_t i = 0; i < width * 3; ++i) {
-            const int32_t d = pa[i] - pb[i];
-            sum += static_cast<uint64_t>(d * d);
+        for (int32_t i = 0; i < width * 3; i += kRunSamples) {
+            sum += SquaredDifferenceRun(pa + i, pb + i, std::min(kRunSamples, width * 3 - i));
         }
     }
     return static_cast<double>(sum) /
@@ -199,19 +245,27 @@ void MatchFeatures(std::vector<FeaturePoint>& points, const AffineTransform& t, 
                    BytePlane aligned, BytePlane half, BytePlane quarter) {
     const PlaneBuffer<uint8_t> a2 = HalvePlane(aligned);
     const PlaneBuffer<uint8_t> a4 = HalvePlane(a2);
-    for (FeaturePoint& p : points) {
-        MatchState state;
-        PointSearch(quarter, a4, state, p.x / 4, p.y / 4);
-        state.sx *= 2;
-        state.sy *= 2;
-        PointSearch(half, a2, state, p.x / 2, p.y / 2);
-        state.sx *= 2;
-        state.sy *= 2;
-        PointSearch(ref, aligned, state, p.x, p.y);
-        const SubPixel local = SubPixelShift(state);
-        p.dx = local.x + t[0] * p.x + t[1] * p.y + t[2];
-        p.dy = local.y + t[3] * p.x + t[4] * p.y + t[5];
-    }
+    // The points are tracked independently of each other, in parallel.
+    ParallelFor(static_cast<int32_t>(points.size()), 1, [&](int32_t begin, int32_t end) {
+        for (int32_t k = begin; k < end; ++k) {
+            TrackPoint(points[k], t, ref, aligned, a2, a4, half, quarter);
+        }
+    });
+}
+
+void TrackPoint(FeaturePoint& p, const AffineTransform& t, BytePlane ref, BytePlane aligned,
+                BytePlane a2, BytePlane a4, BytePlane half, BytePlane quarter) {
+    MatchState state;
+    PointSearch(quarter, a4, state, p.x / 4, p.y / 4);
+    state.sx *= 2;
+    state.sy *= 2;
+    PointSearch(half, a2, state, p.x / 2, p.y / 2);
+    state.sx *= 2;
+    state.sy *= 2;
+    PointSearch(ref, aligned, state, p.x, p.y);
+    const SubPixel local = SubPixelShift(state);
+    p.dx = local.x + t[0] * p.x + t[1] * p.y + t[2];
+    p.dy = local.y + t[3] * p.x + t[4] * p.y + t[5];
 }
 
 int32_t FitAffine(AffineTransform& t, const FeaturePoint* points, int32_t n) {

@@ -60,6 +60,9 @@ double FrameError(BytePlane a, BytePlane b);
 // the unwarped frame in dx, dy.
 void MatchFeatures(std::vector<FeaturePoint>& points, const AffineTransform& t, BytePlane ref,
                    BytePlane aligned, BytePlane half, BytePlane quarter);
+// One point of MatchFeatures: a2 and a4 are aligned halved once and twice.
+void TrackPoint(FeaturePoint& p, const AffineTransform& t, BytePlane ref, BytePlane aligned,
+                BytePlane a2, BytePlane a4, BytePlane half, BytePlane quarter);
 // Least-squares fit of dx = p0·x + p1·y + p2, dy = p3·x + p4·y + p5 over n points.
 // 0: fitted; −1: refused (fewer than three or collinear points), t unchanged.
 int32_t FitAffine(AffineTransform& t, const FeaturePoint* points, int32_t n);

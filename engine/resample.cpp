@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
+
+#include "engine/cubic_row.h"
+#include "engine/parallel.h"
 
 namespace lumivex::engine {
 
@@ -81,6 +85,35 @@ double LastRow(BytePlane src) {
     return src.rows - 3;
 }
 
+// Scratch for the source positions of one destination row.
+struct RowPositions {
+    explicit RowPositions(int32_t cols)
+        : xs(static_cast<size_t>(cols)), ys(static_cast<size_t>(cols)) {}
+    std::vector<double> xs;
+    std::vector<double> ys;
+};
+
+// Calls fill(i, positions) for every row i of dst, rows shared out between the engine threads.
+template <typename Fill>
+void ForEachPositionRow(BytePlane dst, Fill fill) {
+    ParallelFor(dst.rows, 4, [&](int32_t begin, int32_t end) {
+        RowPositions positions(dst.cols);
+        for (int32_t i = begin; i < end; ++i) {
+            fill(i, positions);
+        }
+    });
+}
+
+// The frame positions of destination row i under T, as ForEachWarpedPosition computes them.
+void WarpedRow(BytePlane dst, BytePlane src, const AffineTransform& t, int32_t i, RowPositions& p) {
+    const float sy = static_cast<float>(src.rows) / static_cast<float>(dst.rows);
+    const float sx = static_cast<float>(src.cols) / static_cast<float>(dst.cols);
+    const float y = static_cast<float>(i) * sy;
+    for (int32_t j = 0; j < dst.cols; ++j) {
+        TransformPoint(t, static_cast<float>(j) * sx, y, p.xs[j], p.ys[j]);
+    }
+}
+
 }  // namespace
 
 void SampleCubic(BytePlane src, double x, double y, uint8_t* out) {
@@ -110,6 +143,8 @@ void SampleCubic(BytePlane src, double x, double y, uint8_t* out) {
     }
 }
 
+namespace scalar {
+
 void ResampleCubic(BytePlane dst, BytePlane src) {
     const float sy = static_cast<float>(src.rows) / static_cast<float>(dst.rows);
     const float sx = static_cast<float>(src.cols) / static_cast<float>(dst.cols);
@@ -120,22 +155,6 @@ void ResampleCubic(BytePlane dst, BytePlane src) {
         for (int32_t j = 0; j < dst.cols; ++j) {
             const float x = std::clamp(static_cast<float>(j) * sx, 1.0f, lastX);
             SampleCubic(src, x, y, &dst.At(i, j));
-        }
-    }
-}
-
-void ResampleNearest(BytePlane dst, BytePlane src) {
-    const double sy = static_cast<double>(src.rows) / dst.rows;
-    const double sx = static_cast<double>(src.cols) / dst.cols;
-    const int32_t channels = dst.channels;
-    for (int32_t i = 0; i < dst.rows; ++i) {
-        const int32_t si = std::min(static_cast<int32_t>(i * sy + 0.5), src.rows - 1);
-        for (int32_t j = 0; j < dst.cols; ++j) {
-            const int32_t sj = std::min(static_cast<int32_t>(j * sx + 0.5), src.cols - 1);
-            std::memcpy(&dst.At(i, j),
-                        src.data + (static_cast<size_t>(si) * src.cols + sj) *
-                                       static_cast<size_t>(channels),
-                        static_cast<size_t>(channels));
         }
     }
 }
@@ -157,6 +176,81 @@ void WarpToGrid(BytePlane dst, BytePlane src, uint8_t* outside, const AffineTran
             return;
         }
         SampleCubic(src, fx, fy, &dst.At(i, j));
+    });
+}
+
+}  // namespace scalar
+
+void ResampleNearest(BytePlane dst, BytePlane src) {
+    const double sy = static_cast<double>(src.rows) / dst.rows;
+    const double sx = static_cast<double>(src.cols) / dst.cols;
+    const int32_t channels = dst.channels;
+    for (int32_t i = 0; i < dst.rows; ++i) {
+        const int32_t si = std::min(static_cast<int32_t>(i * sy + 0.5), src.rows - 1);
+        for (int32_t j = 0; j < dst.cols; ++j) {
+            const int32_t sj = std::min(static_cast<int32_t>(j * sx + 0.5), src.cols - 1);
+            std::memcpy(&dst.At(i, j),
+                        src.data + (static_cast<size_t>(si) * src.cols + sj) *
+                                       static_cast<size_t>(channels),
+                        static_cast<size_t>(channels));
+        }
+    }
+}
+
+void ResampleCubic(BytePlane dst, BytePlane src) {
+    if (ScalarOracle() || dst.channels != 3) {
+        scalar::ResampleCubic(dst, src);
+        return;
+    }
+    const float sy = static_cast<float>(src.rows) / static_cast<float>(dst.rows);
+    const float sx = static_cast<float>(src.cols) / static_cast<float>(dst.cols);
+    const auto lastX = static_cast<float>(LastColumn(src));
+    const auto lastY = static_cast<float>(LastRow(src));
+    ForEachPositionRow(dst, [&](int32_t i, RowPositions& p) {
+        const float y = std::clamp(static_cast<float>(i) * sy, 1.0f, lastY);
+        for (int32_t j = 0; j < dst.cols; ++j) {
+            p.xs[j] = std::clamp(static_cast<float>(j) * sx, 1.0f, lastX);
+            p.ys[j] = y;
+        }
+        CubicRow(src, p.xs.data(), p.ys.data(), nullptr, dst.cols, dst.Row(i));
+    });
+}
+
+void WarpToFrame(BytePlane dst, BytePlane src, const AffineTransform& t) {
+    if (ScalarOracle() || dst.channels != 3) {
+        scalar::WarpToFrame(dst, src, t);
+        return;
+    }
+    ForEachPositionRow(dst, [&](int32_t i, RowPositions& p) {
+        WarpedRow(dst, src, t, i, p);
+        for (int32_t j = 0; j < dst.cols; ++j) {
+            p.xs[j] = std::clamp(p.xs[j], 1.0, LastColumn(src));
+            p.ys[j] = std::clamp(p.ys[j], 1.0, LastRow(src));
+        }
+        CubicRow(src, p.xs.data(), p.ys.data(), nullptr, dst.cols, dst.Row(i));
+    });
+}
+
+void WarpToGrid(BytePlane dst, BytePlane src, uint8_t* outside, const AffineTransform& t) {
+    if (ScalarOracle() || dst.channels != 3) {
+        scalar::WarpToGrid(dst, src, outside, t);
+        return;
+    }
+    ForEachPositionRow(dst, [&](int32_t i, RowPositions& p) {
+        WarpedRow(dst, src, t, i, p);
+        uint8_t* mark = outside + static_cast<size_t>(i) * dst.cols;
+        for (int32_t j = 0; j < dst.cols; ++j) {
+            const double fx = p.xs[j];
+            const double fy = p.ys[j];
+            const bool out =
+                !(fx >= 1.0 && fx <= LastColumn(src) && fy >= 1.0 && fy <= LastRow(src));
+            mark[j] = out ? 1 : 0;
+            if (out) {
+                p.xs[j] = 1.0;
+                p.ys[j] = 1.0;
+            }
+        }
+        CubicRow(src, p.xs.data(), p.ys.data(), mark, dst.cols, dst.Row(i));
     });
 }
 

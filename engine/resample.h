@@ -36,4 +36,12 @@ void Smooth2x2(BytePlane plane);
 // A new 3-channel plane of rows/2 × cols/2, each sample the rounded mean of a 2 × 2 block.
 PlaneBuffer<uint8_t> HalvePlane(BytePlane src);
 
+// The plain one-pixel-at-a-time versions, kept as the reference the fast ones must equal byte
+// for byte (and used while the scalar oracle is switched on).
+namespace scalar {
+void ResampleCubic(BytePlane dst, BytePlane src);
+void WarpToFrame(BytePlane dst, BytePlane src, const AffineTransform& t);
+void WarpToGrid(BytePlane dst, BytePlane src, uint8_t* outside, const AffineTransform& t);
+}  // namespace scalar
+
 }  // namespace lumivex::engine

@@ -8,11 +8,6 @@ namespace lumivex::engine {
 
 namespace {
 
-// Rounds a non-negative weighted mean of bytes to the nearest byte, halves up.
-uint8_t RoundToByte(double v) {
-    return static_cast<uint8_t>(std::min(std::floor(v + 0.5), 255.0));
-}
-
 double Gaussian(double t, double s) {
     return std::exp(-t * t / (2.0 * s * s));
 }
@@ -61,27 +56,42 @@ std::vector<double> KernelProductTable(const std::vector<double>& weights) {
     return table;
 }
 
+uint8_t BlurSample(int32_t channels, const double* table, const double* weights, int32_t n,
+                   const uint8_t* src, int32_t count, int32_t i, int32_t ch) {
+    const int32_t first = i - n / 2;
+    const bool complete = first >= 0 && i + n / 2 < count;
+    double sum = 0.0;
+    double used = 0.0;
+    for (int32_t k = 0; k < n; ++k) {
+        const int32_t source = first + k;
+        if (source < 0 || source >= count) {
+            continue;
+        }
+        sum += table[k * 256 + src[source * channels + ch]];
+        used += weights[k];
+    }
+    return RoundToByte(complete ? sum : sum / used);
+}
+
 void ConvolveLine(int32_t channels, const double* table, const double* weights, int32_t n,
                   const uint8_t* src, uint8_t* dst, int32_t count) {
-    const int32_t half = n / 2;
     for (int32_t i = 0; i < count; ++i) {
-        const int32_t first = i - half;
-        const bool complete = first >= 0 && i + half < count;
         for (int32_t ch = 0; ch < channels; ++ch) {
-            double sum = 0.0;
-            double used = 0.0;
-            for (int32_t k = 0; k < n; ++k) {
-                const int32_t source = first + k;
-                if (source < 0 || source >= count) {
-                    continue;
-                }
-                sum += table[k * 256 + src[source * channels + ch]];
-                used += weights[k];
-            }
-            dst[i * channels + ch] = RoundToByte(complete ? sum : sum / used);
+            dst[i * channels + ch] = BlurSample(channels, table, weights, n, src, count, i, ch);
         }
     }
 }
+
+uint8_t SharpenSample(uint8_t original, uint8_t blurred, double amount, double threshold) {
+    double diff = static_cast<double>(original) - blurred;
+    if (std::fabs(2.0 * diff) < threshold) {
+        diff = 0.0;
+    }
+    const double sharpened = std::trunc(original + amount * diff);
+    return static_cast<uint8_t>(std::clamp(sharpened, 0.0, 255.0));
+}
+
+namespace scalar {
 
 void Sharpen(BytePlane plane, double widthParameter, double amount, double threshold) {
     const std::vector<uint8_t> original(plane.data, plane.data + plane.SampleCount());
@@ -107,13 +117,10 @@ void Sharpen(BytePlane plane, double widthParameter, double amount, double thres
     }
 
     for (size_t i = 0; i < original.size(); ++i) {
-        double diff = static_cast<double>(original[i]) - plane.data[i];
-        if (std::fabs(2.0 * diff) < threshold) {
-            diff = 0.0;
-        }
-        const double sharpened = std::trunc(original[i] + amount * diff);
-        plane.data[i] = static_cast<uint8_t>(std::clamp(sharpened, 0.0, 255.0));
+        plane.data[i] = SharpenSample(original[i], plane.data[i], amount, threshold);
     }
 }
+
+}  // namespace scalar
 
 }  // namespace lumivex::engine

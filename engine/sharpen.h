@@ -2,6 +2,8 @@
 // pushed away from its blurred value by a fixed fraction.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -22,8 +24,28 @@ std::vector<double> KernelProductTable(const std::vector<double>& weights);
 void ConvolveLine(int32_t channels, const double* table, const double* weights, int32_t n,
                   const uint8_t* src, uint8_t* dst, int32_t count);
 
+// One sample of ConvolveLine: pixel i, channel ch.
+uint8_t BlurSample(int32_t channels, const double* table, const double* weights, int32_t n,
+                   const uint8_t* src, int32_t count, int32_t i, int32_t ch);
+// Rounds a non-negative weighted mean of bytes to the nearest byte, halves up.
+inline uint8_t RoundToByte(double v) {
+    return static_cast<uint8_t>(std::min(std::floor(v + 0.5), 255.0));
+}
+// One sample of the unsharp mask: trunc(v + amount × (v − blurred)) clamped to 0 … 255, the
+// difference ignored when |2 × diff| is below threshold.
+uint8_t SharpenSample(uint8_t original, uint8_t blurred, double amount, double threshold);
+
 // Unsharp mask in place: result = trunc(v + amount × (v − blurred)), clamped to 0 … 255;
 // differences with |2 × diff| below threshold are ignored.
 void Sharpen(BytePlane plane, double widthParameter, double amount, double threshold);
+// The same with a caller's scratch plane of plane's size for the horizontal pass (the fast
+// path's only full-size intermediate).
+void Sharpen(BytePlane plane, BytePlane scratch, double widthParameter, double amount,
+             double threshold);
+
+namespace scalar {
+// The plain version: whole-line convolutions through the product table, one thread.
+void Sharpen(BytePlane plane, double widthParameter, double amount, double threshold);
+}  // namespace scalar
 
 }  // namespace lumivex::engine

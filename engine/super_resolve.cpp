@@ -6,6 +6,7 @@
 
 #include "engine/features.h"
 #include "engine/fusion.h"
+#include "engine/parallel.h"
 #include "engine/plane.h"
 #include "engine/registration.h"
 #include "engine/resample.h"
@@ -37,19 +38,24 @@ void CopyFrame(const uint8_t* pixels, BytePlane dst) {
     std::memcpy(dst.data, pixels, dst.SampleCount());
 }
 
-// Every plane of a multi-frame run, allocated once before the per-frame loop.
+// Every plane of a multi-frame run, allocated once before the per-frame loop. The scalar oracle
+// keeps the first implementation's real-valued detail and difference planes; the fast path keeps
+// the detail as 16-bit totals and makes the difference map a few rows at a time.
 struct Workspace {
-    Workspace(int32_t width, int32_t height, int32_t outWidth, int32_t outHeight)
+    Workspace(int32_t width, int32_t height, int32_t outWidth, int32_t outHeight, bool oracle)
         : warped(outHeight, outWidth, 3),
-          detail(outHeight, outWidth, 1),
-          difference(outHeight, outWidth, 1),
+          detail(oracle ? outHeight : 0, outWidth, 1),
+          difference(oracle ? outHeight : 0, outWidth, 1),
+          detailSums(oracle ? 0 : outHeight, outWidth, 1),
           frame(height, width, 3),
           aligned(height, width, 3),
-          outside(static_cast<size_t>(outWidth) * static_cast<size_t>(outHeight), 0) {}
+          outside(static_cast<size_t>(outWidth) * static_cast<size_t>(outHeight), 0),
+          oracle(oracle) {}
 
     PlaneBuffer<uint8_t> warped;
     PlaneBuffer<double> detail;
     PlaneBuffer<double> difference;  // FuseFrame's local difference map
+    PlaneBuffer<uint16_t> detailSums;
     PlaneBuffer<uint8_t> frame;
     PlaneBuffer<uint8_t> aligned;
     std::vector<uint8_t> outside;
@@ -57,6 +63,7 @@ struct Workspace {
     PlaneBuffer<uint8_t> quarter;
     PlaneBuffer<uint8_t> eighth;
     std::vector<engine::FeaturePoint> features;
+    bool oracle;
 };
 
 // The reference's own detail map (from two enlargements of the unsmoothed reference), then the
@@ -64,12 +71,24 @@ struct Workspace {
 void PrepareReference(EnhanceProgress& progress, BytePlane ref, BytePlane output, Workspace& ws) {
     engine::ResampleNearest(ws.warped, ref);
     ReportProgress(progress, 10);
-    engine::DetailMap(ws.detail, output, ws.warped);
+    if (ws.oracle) {
+        engine::DetailMap(ws.detail, output, ws.warped);
+    } else {
+        engine::DetailSums(ws.detailSums, output, ws.warped);
+    }
     engine::Smooth2x2(ref);
     ws.half = engine::HalvePlane(ref);
     ws.quarter = engine::HalvePlane(ws.half);
     ws.eighth = engine::HalvePlane(ws.quarter);
     ws.features = engine::SelectFeatures(ref);
+}
+
+void Fuse(BytePlane output, Workspace& ws, int32_t accepted) {
+    if (ws.oracle) {
+        engine::FuseFrame(output, ws.warped, ws.outside.data(), accepted, ws.detail, ws.difference);
+    } else {
+        engine::FuseFrameRows(output, ws.warped, ws.outside.data(), accepted, ws.detailSums);
+    }
 }
 
 // The transform that maps reference positions into the frame held in ws.frame. Leaves
@@ -136,8 +155,7 @@ bool FuseFrames(EnhanceProgress& progress, uint8_t** framePointers, const RunSet
         const bool accept = v <= limit;
         if (accept) {
             ++accepted;
-            engine::FuseFrame(output, ws.warped, ws.outside.data(), accepted, ws.detail,
-                              ws.difference);
+            Fuse(output, ws, accepted);
         }
         if (observer) {
             // After the swap, slot k holds the caller's frame 0 when k is the reference index.
@@ -153,7 +171,8 @@ bool FuseFrames(EnhanceProgress& progress, uint8_t** framePointers, const RunSet
     }
     ReportProgress(progress, 95);
     if (accepted >= 1) {
-        engine::Sharpen(output, 5.0, 0.3, 0.0);
+        // Warped is free by now: it holds the horizontal blur.
+        engine::Sharpen(output, ws.warped, 5.0, 0.3, 0.0);
     }
     ReportProgress(progress, 100);
     return true;
@@ -201,7 +220,7 @@ bool SuperResolve(EnhanceProgress& progress, uint8_t** framePointers, int32_t n,
     }
     ReportProgress(progress, 5);
     engine::ResampleCubic(output, ref);
-    Workspace ws(width, height, outWidth, outHeight);
+    Workspace ws(width, height, outWidth, outHeight, engine::ScalarOracle());
     return FuseFrames(progress, framePointers, {n, reference}, ref, output, ws, observer);
 }
 

@@ -1,0 +1,85 @@
+// Whole enhancement runs (decoding excluded): registration, warping, gate, fusion and
+// sharpening of a PAL video's fields, an HD burst and a camera burst.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "bench/bench_inputs.h"
+#include "bench/bench_setup.h"
+#include "engine/enhance_progress.h"
+#include "engine/super_resolve.h"
+
+namespace lumivex::bench {
+namespace {
+
+struct JobShape {
+    int32_t frames;
+    int32_t width;
+    int32_t height;
+    int32_t outWidth;
+    int32_t outHeight;
+};
+
+// 5 interlaced frames of 720 × 576 are 10 fields of 720 × 288.
+constexpr JobShape kPal{10, 720, 288, 1440, 1152};
+constexpr JobShape kHd{8, 1920, 1080, 3840, 2160};
+constexpr JobShape kCamera{8, 4000, 3000, 8000, 6000};
+
+// The frames of a shape, made on first use only (the camera burst alone is 288 MB).
+std::vector<Picture>& Frames(const JobShape& shape) {
+    static std::vector<Picture> pal;
+    static std::vector<Picture> hd;
+    static std::vector<Picture> camera;
+    std::vector<Picture>& frames =
+        shape.width == kPal.width ? pal : (shape.width == kHd.width ? hd : camera);
+    if (frames.empty()) {
+        frames = TexturedBurst(shape.frames, shape.width, shape.height);
+    }
+    return frames;
+}
+
+void RunJob(benchmark::State& state, const JobShape& shape) {
+    std::vector<Picture>& frames = Frames(shape);
+    UseArguments(state);
+    std::vector<uint8_t> out(static_cast<size_t>(shape.outWidth) * shape.outHeight * 3);
+    int32_t accepted = 0;
+    for (auto _ : state) {
+        std::vector<uint8_t*> pointers = PixelPointers(frames);
+        EnhanceProgress progress;
+        accepted = 0;
+        SuperResolve(progress, pointers.data(), shape.frames, shape.width, shape.height, 0,
+                     out.data(), shape.outWidth, shape.outHeight, nullptr,
+                     [&](const RegistrationReport& r) { accepted += r.accepted ? 1 : 0; });
+        benchmark::ClobberMemory();
+    }
+    state.counters["accepted"] = accepted;
+}
+
+void BM_PalJob(benchmark::State& state) {
+    RunJob(state, kPal);
+}
+BENCHMARK(BM_PalJob)->Apply(FastAndScalar);
+
+void BM_HdJob(benchmark::State& state) {
+    RunJob(state, kHd);
+}
+BENCHMARK(BM_HdJob)
+    ->ArgNames({"threads", "scalar"})
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+void BM_CameraJob(benchmark::State& state) {
+    RunJob(state, kCamera);
+}
+BENCHMARK(BM_CameraJob)
+    ->ArgNames({"threads", "scalar"})
+    ->Args({2, 0})
+    ->Args({1, 0})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+}  // namespace
+}  // namespace lumivex::bench

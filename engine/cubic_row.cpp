@@ -1,0 +1,159 @@
+#include "engine/cubic_row.h"
+
+#include <cstring>
+#include <limits>
+
+#include "engine/resample.h"
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define LUMIVEX_HAVE_AVX2_KERNELS 1
+#endif
+
+namespace lumivex::engine {
+
+namespace {
+
+void CubicRowScalar(BytePlane src, const double* xs, const double* ys, const uint8_t* skip,
+                    int32_t from, int32_t count, uint8_t* dst) {
+    const auto channels = static_cast<size_t>(src.channels);
+    for (int32_t j = from; j < count; ++j) {
+        if (skip == nullptr || skip[j] == 0) {
+            SampleCubic(src, xs[j], ys[j], dst + static_cast<size_t>(j) * channels);
+        }
+    }
+}
+
+#ifdef LUMIVEX_HAVE_AVX2_KERNELS
+
+// CubicWeight of taps −1 … 2 for eight fractions, with the same operations in the same order.
+__attribute__((target("avx2"))) void CubicWeights8(__m256 t, __m256 w[4]) {
+    const __m256 half = _mm256_set1_ps(0.5f);
+    const __m256 t2 = _mm256_mul_ps(t, t);
+    const __m256 t3 = _mm256_mul_ps(t2, t);
+    const __m256 negT3 = _mm256_xor_ps(t3, _mm256_set1_ps(-0.0f));
+    // (-t3 + 2 t2 - t) / 2
+    w[0] = _mm256_mul_ps(
+        _mm256_sub_ps(_mm256_add_ps(negT3, _mm256_mul_ps(_mm256_set1_ps(2.0f), t2)), t), half);
+    // (3 t3 - 5 t2 + 2) / 2
+    w[1] = _mm256_mul_ps(_mm256_add_ps(_mm256_sub_ps(_mm256_mul_ps(_mm256_set1_ps(3.0f), t3),
+                                                     _mm256_mul_ps(_mm256_set1_ps(5.0f), t2)),
+                                       _mm256_set1_ps(2.0f)),
+                         half);
+    // (-3 t3 + 4 t2 + t) / 2
+    w[2] = _mm256_mul_ps(_mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(_mm256_set1_ps(-3.0f), t3),
+                                                     _mm256_mul_ps(_mm256_set1_ps(4.0f), t2)),
+                                       t),
+                         half);
+    // (t3 - t2) / 2
+    w[3] = _mm256_mul_ps(_mm256_sub_ps(t3, t2), half);
+}
+
+// Integer part and single-precision fraction of eight positions (all ≥ 1).
+__attribute__((target("avx2"))) void SplitPositions8(const double* p, __m256i& whole,
+                                                     __m256& fraction) {
+    const __m256d lo = _mm256_loadu_pd(p);
+    const __m256d hi = _mm256_loadu_pd(p + 4);
+    const __m256d floorLo = _mm256_floor_pd(lo);
+    const __m256d floorHi = _mm256_floor_pd(hi);
+    whole = _mm256_set_m128i(_mm256_cvttpd_epi32(floorHi), _mm256_cvttpd_epi32(floorLo));
+    fraction = _mm256_set_m128(_mm256_cvtpd_ps(_mm256_sub_pd(hi, floorHi)),
+                               _mm256_cvtpd_ps(_mm256_sub_pd(lo, floorLo)));
+}
+
+__attribute__((target("avx2"))) __m256i RoundToBytes8(__m256 sum) {
+    const __m256 v = _mm256_add_ps(sum, _mm256_set1_ps(0.5f));
+    const __m256 clamped =
+        _mm256_max_ps(_mm256_min_ps(v, _mm256_set1_ps(255.0f)), _mm256_setzero_ps());
+    return _mm256_cvttps_epi32(clamped);
+}
+
+// Eight 3-channel pixels per step: the 16 taps are gathered as 32-bit words (the last column
+// one byte early so that no read passes the end of the plane).
+__attribute__((target("avx2"))) void CubicRowAvx2(BytePlane src, const double* xs, const double* ys,
+                                                  const uint8_t* skip, int32_t count,
+                                                  uint8_t* dst) {
+    const auto* base = reinterpret_cast<const int*>(src.data);
+    const __m256i rowStride = _mm256_set1_epi32(src.cols * 3);
+    const __m256i byteMask = _mm256_set1_epi32(0xff);
+    int32_t j = 0;
+    for (; j + 8 <= count; j += 8) {
+        __m256i x0;
+        __m256i y0;
+        __m256 fx;
+        __m256 fy;
+        SplitPositions8(xs + j, x0, fx);
+        SplitPositions8(ys + j, y0, fy);
+        __m256 wx[4];
+        __m256 wy[4];
+        CubicWeights8(fx, wx);
+        CubicWeights8(fy, wy);
+        // Offset of tap (−1, −1): (y0 − 1) × stride + (x0 − 1) × 3.
+        __m256i offset = _mm256_add_epi32(
+            _mm256_mullo_epi32(_mm256_sub_epi32(y0, _mm256_set1_epi32(1)), rowStride),
+            _mm256_mullo_epi32(_mm256_sub_epi32(x0, _mm256_set1_epi32(1)), _mm256_set1_epi32(3)));
+        __m256 sumB = _mm256_setzero_ps();
+        __m256 sumG = _mm256_setzero_ps();
+        __m256 sumR = _mm256_setzero_ps();
+        for (int32_t dy = 0; dy < 4; ++dy) {
+            for (int32_t dx = 0; dx < 4; ++dx) {
+                const __m256 w = _mm256_mul_ps(wx[dx], wy[dy]);
+                __m256i word;
+                if (dx < 3) {
+                    word = _mm256_i32gather_epi32(
+                        base, _mm256_add_epi32(offset, _mm256_set1_epi32(dx * 3)), 1);
+                } else {
+                    word = _mm256_srli_epi32(
+                        _mm256_i32gather_epi32(base, _mm256_add_epi32(offset, _mm256_set1_epi32(8)),
+                                               1),
+                        8);
+                }
+                const __m256 b = _mm256_cvtepi32_ps(_mm256_and_si256(word, byteMask));
+                const __m256 g =
+                    _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(word, 8), byteMask));
+                const __m256 r =
+                    _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(word, 16), byteMask));
+                sumB = _mm256_add_ps(sumB, _mm256_mul_ps(b, w));
+                sumG = _mm256_add_ps(sumG, _mm256_mul_ps(g, w));
+                sumR = _mm256_add_ps(sumR, _mm256_mul_ps(r, w));
+            }
+            offset = _mm256_add_epi32(offset, rowStride);
+        }
+        const __m256i packed = _mm256_or_si256(
+            RoundToBytes8(sumB), _mm256_or_si256(_mm256_slli_epi32(RoundToBytes8(sumG), 8),
+                                                 _mm256_slli_epi32(RoundToBytes8(sumR), 16)));
+        alignas(32) uint32_t pixels[8];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(pixels), packed);
+        uint8_t* out = dst + static_cast<size_t>(j) * 3;
+        for (int32_t k = 0; k < 8; ++k) {
+            if (skip == nullptr || skip[j + k] == 0) {
+                std::memcpy(out + k * 3, &pixels[k], 3);
+            }
+        }
+    }
+    CubicRowScalar(src, xs, ys, skip, j, count, dst);
+}
+
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2") != 0;
+    return has;
+}
+
+#endif
+
+}  // namespace
+
+void CubicRow(BytePlane src, const double* xs, const double* ys, const uint8_t* skip, int32_t count,
+              uint8_t* dst) {
+#ifdef LUMIVEX_HAVE_AVX2_KERNELS
+    // The gathers address the plane with 32-bit offsets.
+    constexpr size_t kGatherLimit = std::numeric_limits<int32_t>::max() - 64;
+    if (src.channels == 3 && src.SampleCount() < kGatherLimit && HasAvx2()) {
+        CubicRowAvx2(src, xs, ys, skip, count, dst);
+        return;
+    }
+#endif
+    CubicRowScalar(src, xs, ys, skip, 0, count, dst);
+}
+
+}  // namespace lumivex::engine
