@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <tuple>
+#include <utility>
 
 namespace lumivex {
 namespace {
@@ -176,6 +177,65 @@ INSTANTIATE_TEST_SUITE_P(ZoomsAndWindows, ViewMapping,
                          ::testing::Combine(::testing::Values(0.1, 0.37, 0.8, 1.0, 1.2, 2.0, 3.7,
                                                               5.0, 23.0),
                                             ::testing::Values(64, 300, 1280)));
+
+// Over many picture and window sizes, zooms and requested centres: what is drawn stays inside
+// the picture (one pixel of rounding at most), fills the window along a larger axis, and is
+// centred along a smaller one.
+class ViewCoverage : public ::testing::TestWithParam<std::tuple<int32_t, int32_t>> {};
+
+void ExpectAxisCovered(int32_t sourceStart, int32_t sourceEnd, int32_t destStart, int32_t destEnd,
+                       int32_t size, int32_t zoomedSize, int32_t client, double zoom) {
+    if (client < zoomedSize) {
+        EXPECT_GE(sourceStart, 0);
+        EXPECT_LE(sourceEnd, size + 1);
+        EXPECT_EQ(destStart, 0);
+        EXPECT_GE(destEnd, client - zoom);  // short by less than one picture pixel
+    } else {
+        EXPECT_EQ(sourceStart, 0);
+        EXPECT_EQ(sourceEnd, size);
+        EXPECT_EQ(destStart, (client - zoomedSize) / 2);
+        EXPECT_EQ(destEnd - destStart, zoomedSize);
+    }
+}
+
+void ExpectDrawnPartInside(int32_t width, int32_t height, int32_t clientWidth, int32_t clientHeight,
+                           double zoom, int32_t centre) {
+    ViewGeometry view;
+    view.SetClientSize(clientWidth, clientHeight);
+    view.SetPicture(width, height);
+    view.SetZoom(zoom);
+    view.SetCentre(centre, centre);
+    SCOPED_TRACE(testing::Message() << "window " << clientWidth << "x" << clientHeight << " zoom "
+                                    << zoom << " centre " << centre);
+    const ViewRect source = view.SourceRect();
+    const ViewRect dest = view.DestinationRect();
+    ExpectAxisCovered(source.left, source.right, dest.left, dest.right, width, view.ZoomedWidth(),
+                      clientWidth, zoom);
+    ExpectAxisCovered(source.top, source.bottom, dest.top, dest.bottom, height, view.ZoomedHeight(),
+                      clientHeight, zoom);
+    const ViewRect box = view.NavigatorBox();
+    const ViewRect outline = view.NavigatorView();
+    EXPECT_GE(outline.left, box.left);
+    EXPECT_GE(outline.top, box.top);
+    EXPECT_LE(outline.left, box.right);
+    EXPECT_LE(outline.top, box.bottom);
+}
+
+TEST_P(ViewCoverage, DrawnPartStaysInsideThePicture) {
+    const auto [width, height] = GetParam();
+    for (const auto& [clientWidth, clientHeight] :
+         {std::pair{1, 1}, std::pair{97, 61}, std::pair{640, 480}, std::pair{1919, 1080}}) {
+        for (const double zoom : {0.01, 0.1, 0.37, 1.0, 1.4, 5.0, 100.0}) {
+            for (const int32_t centre : {-100000, 0, 333, 100000}) {
+                ExpectDrawnPartInside(width, height, clientWidth, clientHeight, zoom, centre);
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, ViewCoverage,
+                         ::testing::Combine(::testing::Values(1, 7, 640, 8000),
+                                            ::testing::Values(1, 5, 480, 6000)));
 
 TEST(ViewZoomAt, ThePointZoomedAtMovesToTheMiddle) {
     ViewGeometry view = MakeView(2000, 1500, 400, 300);
