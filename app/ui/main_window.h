@@ -23,6 +23,7 @@ class QToolBar;
 
 namespace lumivex {
 
+class EnhanceRunner;
 class ProgressWindow;
 class StepContainer;
 
@@ -110,6 +111,7 @@ private:
     MessageSink* messages_;
     StepContainer* container_ = nullptr;
     ProgressWindow* progress_ = nullptr;
+    EnhanceRunner* enhanceRunner_ = nullptr;  // created by the first Enhance; a child
     std::map<int, QAction*> actions_;
     std::map<int, QToolBar*> toolBars_;
     std::map<int, QList<QSlider*>> sliders_;

@@ -1,13 +1,24 @@
 // The Enhance and Save enhanced image commands of the main window.
+#include "app/ui/enhance_runner.h"
 #include "app/ui/main_window.h"
+#include "app/ui/save_image_dialog.h"
 
 namespace lumivex {
 
-// The profile dialog, the progress window and the worker poll are not part of this build yet:
-// the command is routed and enabled by its rule but does nothing.
-void MainWindow::Enhance() {}
+// The profile dialog, the checks and the start of the worker; from then on the runner's timer
+// polls the job until the run ends.
+void MainWindow::Enhance() {
+    if (enhanceRunner_ == nullptr) {
+        enhanceRunner_ = new EnhanceRunner(*this, this, profiles_);
+    }
+    enhanceRunner_->Run();
+    RefreshCommands();
+}
 
-// Saving needs the save dialog of the enhance command; nothing is written yet.
-void MainWindow::SaveEnhancedImage() {}
+// Only a completed write counts as saved; after a failed one the close question still offers to
+// save the result.
+void MainWindow::SaveEnhancedImage() {
+    ApplySaveOutcome(job_, SaveImageAs(this, job_.result, *messages_));
+}
 
 }  // namespace lumivex

@@ -1,0 +1,69 @@
+#include "app/core/profile_dialog_model.h"
+
+#include "engine/job.h"
+#include "profiles/aspect_choice.h"
+#include "profiles/profile_list.h"
+
+namespace lumivex {
+
+ProfileDialogModel::ProfileDialogModel(EnhanceJob& job, const ProfileList& profiles)
+    : job_(job),
+      profiles_(profiles),
+      aspectItem_(kAutomaticAspectChoice),
+      aspectText_(AspectChoices()[kAutomaticAspectChoice]) {
+    FillProfileList();
+}
+
+void ProfileDialogModel::FillProfileList() {
+    const int previous = selectedRow_;
+    rows_ = ListProfileChoices(profiles_, job_.width, job_.height, job_.verticalFactor);
+    selectedRow_ = -1;
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        if (rows_[row].index == job_.profileIndex) {
+            selectedRow_ = static_cast<int>(row);
+        }
+    }
+    // The position the user had selected wins over the job's profile.
+    if (previous >= 0 && previous < static_cast<int>(rows_.size())) {
+        selectedRow_ = previous;
+    }
+}
+
+void ProfileDialogModel::SelectRow(int row) {
+    selectedRow_ = row >= 0 && row < static_cast<int>(rows_.size()) ? row : -1;
+}
+
+void ProfileDialogModel::ChooseAspectItem(int item) {
+    const auto& choices = AspectChoices();
+    if (item < 0 || item >= static_cast<int>(choices.size())) {
+        return;
+    }
+    aspectItem_ = item;
+    aspectText_ = choices[static_cast<std::size_t>(item)];
+    if (ApplyAspectChoice()) {
+        FillProfileList();
+    }
+}
+
+void ProfileDialogModel::EditAspectText(const std::string& text) {
+    aspectItem_ = -1;
+    aspectText_ = text;
+    if (ApplyAspectChoice()) {
+        FillProfileList();
+    }
+}
+
+bool ProfileDialogModel::ApplyAspectChoice() {
+    return lumivex::ApplyAspectChoice(aspectItem_ == kAutomaticAspectChoice, aspectText_,
+                                      job_.width, job_.height, job_.mediaFactor,
+                                      job_.verticalFactor);
+}
+
+void ProfileDialogModel::Accept() {
+    if (ApplyAspectChoice()) {
+        FillProfileList();
+    }
+    job_.profileIndex = selectedRow_ >= 0 ? rows_[static_cast<std::size_t>(selectedRow_)].index : 0;
+}
+
+}  // namespace lumivex

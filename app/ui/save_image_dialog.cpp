@@ -1,0 +1,37 @@
+#include "app/ui/save_image_dialog.h"
+
+#include <QFileDialog>
+
+#include "app/core/file_filter.h"
+
+namespace lumivex {
+
+void ConfigureSaveImageDialog(QFileDialog& dialog) {
+    dialog.setWindowTitle(QObject::tr("Save As"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    QStringList filters;
+    for (const std::string& filter : DialogNameFilters(text::kSaveImageFilter)) {
+        filters << QString::fromStdString(filter);
+    }
+    dialog.setNameFilters(filters);
+    // Appended only to a name typed without any extension.
+    dialog.setDefaultSuffix("bmp");
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog.setSizeGripEnabled(true);
+}
+
+std::optional<std::string> ChooseSaveImagePath(QWidget* owner) {
+    QFileDialog dialog(owner);
+    ConfigureSaveImageDialog(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().front().toStdString();
+}
+
+SaveOutcome SaveImageAs(QWidget* owner, const RgbImage& image, MessageSink& messages) {
+    return WriteChosenImage(image, ChooseSaveImagePath(owner), messages);
+}
+
+}  // namespace lumivex

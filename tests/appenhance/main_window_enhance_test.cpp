@@ -1,0 +1,146 @@
+// The Enhance command in the main window on the offscreen platform: the whole road from the
+// profile dialog to the result page and the saved file, Cancel during a long run, and the
+// refusals that must leave the window usable.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "app/core/command_ids.h"
+#include "app/core/settings_store.h"
+#include "app/ui/enhance_runner.h"
+#include "app/ui/main_window.h"
+#include "app/ui/profile_dialog.h"
+#include "app/ui/progress_window.h"
+#include "enhance_test_support.h"
+#include "image/message_sink.h"
+#include "image/save_image.h"
+
+namespace lumivex {
+namespace {
+
+using testing_support::FillJob;
+using testing_support::TempFolder;
+
+class MainWindowEnhanceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window_.Profiles().Add(folder_.WriteProfile("Same size", "[resolution]\nscale = 1\n"));
+        window_.Profiles().Add(
+            folder_.WriteProfile("UHD", "[resolution]\nmaxwidth = 3840\nmaxheight = 2160\n"));
+        window_.show();
+    }
+
+    // Pictures of width x height written as BMP files and opened as a set.
+    void OpenPictures(int32_t width, int32_t height, int count) {
+        EnhanceJob frames;
+        FillJob(frames, width, height, count);
+        std::vector<std::string> paths;
+        for (int i = 0; i < count; ++i) {
+            paths.push_back(folder_.File("picture" + std::to_string(i) + ".bmp"));
+            ASSERT_TRUE(SaveImageToPath(*frames.frames[i], paths.back(), nullptr));
+        }
+        window_.OpenMediaPaths(paths);
+        ASSERT_EQ(window_.CurrentStep(), "Selection");
+    }
+
+    // Answers the next profile dialog: picks the row showing name and presses OK or Cancel.
+    void AnswerProfileDialog(const QString& name, bool ok) {
+        QTimer::singleShot(0, [name, ok] {
+            auto* dialog = qobject_cast<CProfileDlg*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            for (int row = 0; row < dialog->List()->count(); ++row) {
+                if (dialog->List()->item(row)->text().startsWith(name + "\n")) {
+                    dialog->List()->setCurrentRow(row);
+                }
+            }
+            ok ? dialog->accept() : dialog->reject();
+        });
+    }
+
+    EnhanceRunner* Runner() { return window_.findChild<EnhanceRunner*>(); }
+
+    bool WaitForRunEnd(int milliseconds) {
+        return QTest::qWaitFor([this] { return Runner() == nullptr || !Runner()->Running(); },
+                               milliseconds);
+    }
+
+    TempFolder folder_;
+    MemorySettingsStore settings_;
+    CollectingMessageSink messages_;
+    MainWindow window_{settings_, &messages_};
+};
+
+TEST_F(MainWindowEnhanceTest, RunShowsTheResultAndSaveClearsTheCloseQuestion) {
+    OpenPictures(96, 64, 2);
+    AnswerProfileDialog("Same size", true);
+    window_.RunCommand(command::kEnhance);
+    ASSERT_NE(Runner(), nullptr);
+    EXPECT_TRUE(Runner()->PollTimer()->isActive());
+    EXPECT_EQ(Runner()->PollTimer()->interval(), 300);
+    ASSERT_TRUE(WaitForRunEnd(60000));
+
+    EXPECT_EQ(window_.CurrentStep(), "Enhance");
+    EXPECT_EQ(window_.findChild<ProgressWindow*>(), nullptr);
+    EXPECT_TRUE(window_.isEnabled());
+    EXPECT_EQ(window_.Job().result.Width(), 96);
+    EXPECT_TRUE(window_.Job().resultReady);
+    EXPECT_TRUE(messages_.messages.empty());
+
+    const std::string path = folder_.File("enhanced.jpg");
+    QTimer::singleShot(0, [path] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->defaultSuffix(), "bmp");
+        EXPECT_EQ(dialog->nameFilters().front(), "Image files (*.bmp *.jpg *.jpeg)");
+        dialog->selectFile(QString::fromStdString(path));
+        dialog->accept();
+    });
+    window_.RunCommand(command::kSaveEnhancedImage);
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_FALSE(window_.Job().resultReady);  // closing asks nothing now
+}
+
+TEST_F(MainWindowEnhanceTest, CancelDuringALongRunChangesNothing) {
+    OpenPictures(640, 480, 3);
+    AnswerProfileDialog("UHD", true);
+    window_.RunCommand(command::kEnhance);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return window_.findChild<ProgressWindow*>(); }, 5000));
+    ProgressWindow* progress = window_.findChild<ProgressWindow*>();
+    EXPECT_FALSE(window_.isEnabled());
+    EXPECT_EQ(progress->MessageLabel()->text(),
+              "Lumivex is enhancing the image. \n\nPlease be patient ...");
+    QTest::mouseClick(progress->CancelButton(), Qt::LeftButton);
+
+    ASSERT_TRUE(WaitForRunEnd(60000));
+    EXPECT_EQ(window_.Job().progress.status, -1);
+    EXPECT_EQ(window_.CurrentStep(), "Selection");
+    EXPECT_TRUE(window_.Job().result.IsEmpty());
+    EXPECT_FALSE(window_.Job().resultReady);
+    EXPECT_EQ(window_.findChild<ProgressWindow*>(), nullptr);
+    EXPECT_TRUE(window_.isEnabled());
+}
+
+TEST_F(MainWindowEnhanceTest, CancelledDialogAndRefusalsLeaveTheWindowAsItWas) {
+    OpenPictures(96, 64, 1);
+    AnswerProfileDialog("Same size", false);
+    window_.RunCommand(command::kEnhance);
+    EXPECT_EQ(window_.CurrentStep(), "Selection");
+    EXPECT_TRUE(messages_.messages.empty());
+
+    window_.Profiles().Add(folder_.WriteProfile("Huge", "[resolution]\nscale = 200\n"));
+    AnswerProfileDialog("Huge", true);
+    window_.RunCommand(command::kEnhance);
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_NE(messages_.messages[0].find("is too large"), std::string::npos);
+    EXPECT_EQ(window_.findChild<ProgressWindow*>(), nullptr);
+    EXPECT_TRUE(window_.isEnabled());
+    EXPECT_FALSE(Runner()->Running());
+}
+
+}  // namespace
+}  // namespace lumivex
