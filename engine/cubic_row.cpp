@@ -1,5 +1,7 @@
 #include "engine/cubic_row.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 
@@ -68,14 +70,43 @@ __attribute__((target("avx2"))) __m256i RoundToBytes8(__m256 sum) {
     return _mm256_cvttps_epi32(clamped);
 }
 
-// Eight 3-channel pixels per step: the 16 taps are gathered as 32-bit words (the last column
-// one byte early so that no read passes the end of the plane).
+// The 4 taps of one source row for eight pixels, as three vectors (blue, green, red) whose lane
+// l holds pixel l's four samples of that channel in its four bytes, tap −1 lowest. Each pixel's
+// 12 bytes come from one 16-byte load; the loads are then transposed.
+__attribute__((target("avx2"))) void LoadTapRow(const uint8_t* src, const int32_t* offsets,
+                                                __m256i& blue, __m256i& green, __m256i& red) {
+    const __m128i byChannel = _mm_setr_epi8(0, 3, 6, 9, 1, 4, 7, 10, 2, 5, 8, 11, -1, -1, -1, -1);
+    __m256i q[4];
+    for (int32_t l = 0; l < 4; ++l) {
+        const __m128i low = _mm_shuffle_epi8(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + offsets[l])), byChannel);
+        const __m128i high = _mm_shuffle_epi8(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + offsets[l + 4])), byChannel);
+        q[l] = _mm256_set_m128i(high, low);
+    }
+    const __m256i t0 = _mm256_unpacklo_epi32(q[0], q[1]);
+    const __m256i t1 = _mm256_unpacklo_epi32(q[2], q[3]);
+    const __m256i t2 = _mm256_unpackhi_epi32(q[0], q[1]);
+    const __m256i t3 = _mm256_unpackhi_epi32(q[2], q[3]);
+    blue = _mm256_unpacklo_epi64(t0, t1);
+    green = _mm256_unpackhi_epi64(t0, t1);
+    red = _mm256_unpacklo_epi64(t2, t3);
+}
+
+// Tap dx (0 … 3) of a LoadTapRow vector as single-precision values.
+__attribute__((target("avx2"))) __m256 TapValues(__m256i quads, int32_t dx) {
+    const __m256i shifted = _mm256_srlv_epi32(quads, _mm256_set1_epi32(8 * dx));
+    return _mm256_cvtepi32_ps(_mm256_and_si256(shifted, _mm256_set1_epi32(0xff)));
+}
+
+// Eight 3-channel pixels per step, every channel summed in its own lane in SampleCubic's order.
+// Groups whose 16-byte loads could pass the end of the plane are done one pixel at a time.
 __attribute__((target("avx2"))) void CubicRowAvx2(BytePlane src, const double* xs, const double* ys,
                                                   const uint8_t* skip, int32_t count,
                                                   uint8_t* dst) {
-    const auto* base = reinterpret_cast<const int*>(src.data);
-    const __m256i rowStride = _mm256_set1_epi32(src.cols * 3);
-    const __m256i byteMask = _mm256_set1_epi32(0xff);
+    const int32_t stride = src.cols * 3;
+    const __m256i rowStride = _mm256_set1_epi32(stride);
+    const auto loadLimit = static_cast<int64_t>(src.SampleCount()) - 16 - 3 * stride;
     int32_t j = 0;
     for (; j + 8 <= count; j += 8) {
         __m256i x0;
@@ -84,40 +115,34 @@ __attribute__((target("avx2"))) void CubicRowAvx2(BytePlane src, const double* x
         __m256 fy;
         SplitPositions8(xs + j, x0, fx);
         SplitPositions8(ys + j, y0, fy);
+        // Offset of tap (−1, −1): (y0 − 1) × stride + (x0 − 1) × 3.
+        const __m256i offset = _mm256_add_epi32(
+            _mm256_mullo_epi32(_mm256_sub_epi32(y0, _mm256_set1_epi32(1)), rowStride),
+            _mm256_mullo_epi32(_mm256_sub_epi32(x0, _mm256_set1_epi32(1)), _mm256_set1_epi32(3)));
+        alignas(32) int32_t offsets[8];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(offsets), offset);
+        if (*std::max_element(offsets, offsets + 8) > loadLimit) {
+            CubicRowScalar(src, xs, ys, skip, j, j + 8, dst);
+            continue;
+        }
         __m256 wx[4];
         __m256 wy[4];
         CubicWeights8(fx, wx);
         CubicWeights8(fy, wy);
-        // Offset of tap (−1, −1): (y0 − 1) × stride + (x0 − 1) × 3.
-        __m256i offset = _mm256_add_epi32(
-            _mm256_mullo_epi32(_mm256_sub_epi32(y0, _mm256_set1_epi32(1)), rowStride),
-            _mm256_mullo_epi32(_mm256_sub_epi32(x0, _mm256_set1_epi32(1)), _mm256_set1_epi32(3)));
         __m256 sumB = _mm256_setzero_ps();
         __m256 sumG = _mm256_setzero_ps();
         __m256 sumR = _mm256_setzero_ps();
         for (int32_t dy = 0; dy < 4; ++dy) {
+            __m256i blue;
+            __m256i green;
+            __m256i red;
+            LoadTapRow(src.data + static_cast<ptrdiff_t>(dy) * stride, offsets, blue, green, red);
             for (int32_t dx = 0; dx < 4; ++dx) {
                 const __m256 w = _mm256_mul_ps(wx[dx], wy[dy]);
-                __m256i word;
-                if (dx < 3) {
-                    word = _mm256_i32gather_epi32(
-                        base, _mm256_add_epi32(offset, _mm256_set1_epi32(dx * 3)), 1);
-                } else {
-                    word = _mm256_srli_epi32(
-                        _mm256_i32gather_epi32(base, _mm256_add_epi32(offset, _mm256_set1_epi32(8)),
-                                               1),
-                        8);
-                }
-                const __m256 b = _mm256_cvtepi32_ps(_mm256_and_si256(word, byteMask));
-                const __m256 g =
-                    _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(word, 8), byteMask));
-                const __m256 r =
-                    _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(word, 16), byteMask));
-                sumB = _mm256_add_ps(sumB, _mm256_mul_ps(b, w));
-                sumG = _mm256_add_ps(sumG, _mm256_mul_ps(g, w));
-                sumR = _mm256_add_ps(sumR, _mm256_mul_ps(r, w));
+                sumB = _mm256_add_ps(sumB, _mm256_mul_ps(TapValues(blue, dx), w));
+                sumG = _mm256_add_ps(sumG, _mm256_mul_ps(TapValues(green, dx), w));
+                sumR = _mm256_add_ps(sumR, _mm256_mul_ps(TapValues(red, dx), w));
             }
-            offset = _mm256_add_epi32(offset, rowStride);
         }
         const __m256i packed = _mm256_or_si256(
             RoundToBytes8(sumB), _mm256_or_si256(_mm256_slli_epi32(RoundToBytes8(sumG), 8),
