@@ -1,5 +1,7 @@
 #include "video/playback_source.h"
 
+#include <algorithm>
+
 #include "video/video_decoder.h"
 
 namespace lumivex::video {
@@ -8,6 +10,15 @@ namespace {
 // A frame due further ahead than this (a jump in a broken stream's time stamps) restarts the
 // clock instead of stalling the playback.
 constexpr auto kLongestFrameWait = std::chrono::seconds(2);
+
+// value x numerator / denominator without overflow; 0 for no denominator.
+int64_t Proportion(int64_t value, int64_t numerator, int64_t denominator) {
+    if (denominator <= 0) {
+        return 0;
+    }
+    const long double result = static_cast<long double>(value) * numerator / denominator;
+    return static_cast<int64_t>(std::clamp<long double>(result, -9.0e18L, 9.0e18L));
+}
 }  // namespace
 
 PlaybackSource::PlaybackSource() : decoder_(std::make_unique<VideoDecoder>()) {}
@@ -148,10 +159,10 @@ bool PlaybackSource::SetPositions(int64_t current) {
     clockSet_ = false;
     if (format_ == TimeFormat::kFrames) {
         positionFrames_ = current;
-        positionMedia_ = durationFrames_ > 0 ? current * durationMedia_ / durationFrames_ : 0;
+        positionMedia_ = Proportion(current, durationMedia_, durationFrames_);
     } else {
         positionMedia_ = current;
-        positionFrames_ = durationMedia_ > 0 ? current * durationFrames_ / durationMedia_ : 0;
+        positionFrames_ = Proportion(current, durationFrames_, durationMedia_);
     }
     wake_.notify_all();
     return true;
@@ -228,7 +239,11 @@ void PlaybackSource::PlayNextFrame(std::unique_lock<std::mutex>& lock) {
         return;
     }
     const auto now = std::chrono::steady_clock::now();
-    auto due = clockStart_ + std::chrono::microseconds((frame.mediaTime - clockMediaStart_) / 10);
+    // Differences of broken time stamps are kept small enough for the clock arithmetic.
+    const int64_t ahead = frame.mediaTime / 2 - clockMediaStart_ / 2;
+    const int64_t limited =
+        std::clamp<int64_t>(ahead, -kMediaTimeUnitsPerSecond * 100, kMediaTimeUnitsPerSecond * 100);
+    auto due = clockStart_ + std::chrono::microseconds(limited / 5);
     if (!clockSet_ || due > now + kLongestFrameWait) {
         clockSet_ = true;
         clockStart_ = now;

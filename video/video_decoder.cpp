@@ -72,6 +72,33 @@ AVPixelFormat PlainFormat(AVPixelFormat format, bool& fullRange) {
     }
 }
 
+// Time stamps come from the file: arithmetic on them saturates instead of overflowing.
+int64_t Saturate(int64_t a, int64_t b, bool add) {
+    int64_t result = 0;
+    const bool overflow =
+        add ? __builtin_add_overflow(a, b, &result) : __builtin_sub_overflow(a, b, &result);
+    if (!overflow) {
+        return result;
+    }
+    return (add ? b > 0 : b < 0) ? INT64_MAX : INT64_MIN;
+}
+int64_t Plus(int64_t a, int64_t b) {
+    return Saturate(a, b, true);
+}
+int64_t Minus(int64_t a, int64_t b) {
+    return Saturate(a, b, false);
+}
+
+// av_rescale reports an overflow as INT64_MIN; positions that large lie past any end.
+int64_t Rescaled(int64_t value, AVRational from, AVRational to) {
+    const int64_t result = av_rescale_q_rnd(
+        value, from, to, static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
+    if (result == INT64_MIN && value > 0) {
+        return INT64_MAX;
+    }
+    return result;
+}
+
 bool IsKeyFrame(const AVFrame* frame) {
     return frame->key_frame != 0 || frame->pict_type == AV_PICTURE_TYPE_I;
 }
@@ -285,31 +312,30 @@ int64_t VideoDecoder::FrameIndexOf(int64_t timestamp) const {
     if (!HasFrameTimeFormat()) {
         return lastFrameIndex_ + 1;
     }
-    return av_rescale_q_rnd(timestamp - startTimestamp_, timeBase_, av_inv_q(frameRate_),
-                            static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
+    return Rescaled(Minus(timestamp, startTimestamp_), timeBase_, av_inv_q(frameRate_));
 }
 
 int64_t VideoDecoder::MediaTimeOf(int64_t timestamp) const {
-    return av_rescale_q(timestamp - startTimestamp_, timeBase_,
-                        AVRational{1, static_cast<int>(kMediaTimeUnitsPerSecond)});
+    return Rescaled(Minus(timestamp, startTimestamp_), timeBase_,
+                    AVRational{1, static_cast<int>(kMediaTimeUnitsPerSecond)});
 }
 
 int64_t VideoDecoder::TimestampOf(int64_t position, TimeFormat format) const {
     if (format == TimeFormat::kFrames && HasFrameTimeFormat()) {
-        return startTimestamp_ + av_rescale_q(position, av_inv_q(frameRate_), timeBase_);
+        return Plus(startTimestamp_, Rescaled(position, av_inv_q(frameRate_), timeBase_));
     }
-    return startTimestamp_ + av_rescale_q(position,
-                                          AVRational{1, static_cast<int>(kMediaTimeUnitsPerSecond)},
-                                          timeBase_);
+    const AVRational units{1, static_cast<int>(kMediaTimeUnitsPerSecond)};
+    return Plus(startTimestamp_, Rescaled(position, units, timeBase_));
 }
 
 void VideoDecoder::Stamp(const AVFrame* frame) {
     const int64_t timestamp = frame->best_effort_timestamp;
     if (timestamp == AV_NOPTS_VALUE) {
         // Without a time stamp the frame follows the previous one.
-        lastFrameIndex_ += 1;
+        lastFrameIndex_ = Plus(lastFrameIndex_, 1);
         if (HasFrameTimeFormat()) {
-            lastMediaTime_ += av_rescale(kMediaTimeUnitsPerSecond, frameRate_.den, frameRate_.num);
+            lastMediaTime_ = Plus(lastMediaTime_, av_rescale(kMediaTimeUnitsPerSecond,
+                                                             frameRate_.den, frameRate_.num));
         }
         return;
     }
@@ -472,8 +498,9 @@ bool VideoDecoder::SeekTo(int64_t position, TimeFormat format) {
     const int64_t oneSecond = av_rescale_q(1, AVRational{1, 1}, timeBase_);
     int64_t backoff = 0;
     for (int attempt = 0; attempt < kSeekAttempts; ++attempt) {
-        bool fromStart = target - backoff <= startTimestamp_ || attempt == kSeekAttempts - 1;
-        if (!fromStart && !SeekBefore(target - backoff)) {
+        const int64_t seekAt = Minus(target, backoff);
+        bool fromStart = seekAt <= startTimestamp_ || attempt == kSeekAttempts - 1;
+        if (!fromStart && !SeekBefore(seekAt)) {
             fromStart = true;
         }
         if (fromStart && !RewindToStart()) {
@@ -492,7 +519,7 @@ bool VideoDecoder::SeekTo(int64_t position, TimeFormat format) {
             return true;
         }
         av_frame_unref(pending_.get());
-        backoff = backoff == 0 ? oneSecond : backoff * 4;
+        backoff = backoff == 0 ? oneSecond : Plus(backoff, Plus(backoff, Plus(backoff, backoff)));
     }
     return false;
 }

@@ -1,5 +1,6 @@
 #include "video/video_page_model.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <filesystem>
