@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -98,7 +99,7 @@ TEST_F(MainWindowEnhanceTest, RunShowsTheResultAndSaveClearsTheCloseQuestion) {
         EXPECT_EQ(dialog->defaultSuffix(), "bmp");
         EXPECT_EQ(dialog->nameFilters().front(), "Image files (*.bmp *.jpg *.jpeg)");
         dialog->selectFile(QString::fromStdString(path));
-        dialog->accept();
+        static_cast<QDialog*>(dialog)->accept();  // as the Save button does
     });
     window_.RunCommand(command::kSaveEnhancedImage);
     EXPECT_TRUE(std::filesystem::exists(path));
