@@ -99,11 +99,8 @@ void VideoPage::resizeEvent(QResizeEvent* event) {
 }
 
 void VideoPage::PageShown() {
-    if (Host().Job().inputKind == kInputVideoChosen) {
-        Load();
-        if (!model_.VideoLoaded()) {
-            return;
-        }
+    if (Host().Job().inputKind == kInputVideoChosen && Load() == video::LoadOutcome::kFailed) {
+        return;
     }
     if (model_.Ready()) {
         positionTimer_.start();
@@ -118,7 +115,7 @@ void VideoPage::PageHidden() {
     Host().SetPageStateText(QString());
 }
 
-void VideoPage::Load() {
+video::LoadOutcome VideoPage::Load() {
     view_->Clear();
     video::LoadOutcome outcome;
     {
@@ -128,6 +125,7 @@ void VideoPage::Load() {
     if (outcome == video::LoadOutcome::kLoaded) {
         PrepareSliders();
     }
+    return outcome;
 }
 
 void VideoPage::ShowStatusText() {

@@ -61,7 +61,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void Load();
+    video::LoadOutcome Load();
     void ShowStatusText();
     void PrepareSliders();
     void SliderMoved(int value);
