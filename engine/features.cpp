@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "engine/parallel.h"
+
 namespace lumivex::engine {
 
 namespace {
@@ -43,19 +45,21 @@ PlaneBuffer<int32_t> DirectionalDifferences(BytePlane reference) {
     int32_t* across = DirectionChannel(directions, 1);
     int32_t* diagonal = DirectionChannel(directions, 2);
     int32_t* anti = DirectionChannel(directions, 3);
-    for (int32_t r = 0; r + 1 < reference.rows; ++r) {
-        for (int32_t c = 0; c + 1 < reference.cols; ++c) {
-            const uint8_t* here = &reference.At(r, c);
-            const uint8_t* right = &reference.At(r, c + 1);
-            const uint8_t* below = &reference.At(r + 1, c);
-            const uint8_t* belowRight = &reference.At(r + 1, c + 1);
-            const size_t i = static_cast<size_t>(r) * reference.cols + c;
-            along[i] = ColourDistance(here, right) / 16;
-            across[i] = ColourDistance(here, below) / 16;
-            diagonal[i] = ColourDistance(here, belowRight) / 16;
-            anti[i] = ColourDistance(below, right) / 16;
+    ParallelFor(reference.rows - 1, 8, [&](int32_t begin, int32_t end) {
+        for (int32_t r = begin; r < end; ++r) {
+            for (int32_t c = 0; c + 1 < reference.cols; ++c) {
+                const uint8_t* here = &reference.At(r, c);
+                const uint8_t* right = &reference.At(r, c + 1);
+                const uint8_t* below = &reference.At(r + 1, c);
+                const uint8_t* belowRight = &reference.At(r + 1, c + 1);
+                const size_t i = static_cast<size_t>(r) * reference.cols + c;
+                along[i] = ColourDistance(here, right) / 16;
+                across[i] = ColourDistance(here, below) / 16;
+                diagonal[i] = ColourDistance(here, belowRight) / 16;
+                anti[i] = ColourDistance(below, right) / 16;
+            }
         }
-    }
+    });
     return directions;
 }
 
@@ -63,8 +67,10 @@ PlaneBuffer<int32_t> BlockInterest(const PlaneBuffer<int32_t>& directions, const
     PlaneBuffer<int32_t> interest(grid.rows, grid.cols, 1);
     const int32_t cols = directions.view().cols;
     const auto area = static_cast<uint64_t>(grid.blockWidth) * grid.blockHeight;
-    for (int32_t r = 0; r < grid.rows; ++r) {
-        for (int32_t c = 0; c < grid.cols; ++c) {
+    ParallelFor(grid.rows * grid.cols, 1, [&](int32_t begin, int32_t end) {
+        for (int32_t b = begin; b < end; ++b) {
+            const int32_t r = b / grid.cols;
+            const int32_t c = b % grid.cols;
             const int32_t top = grid.CentreRow(r) - grid.blockHeight;
             const int32_t left = grid.CentreColumn(c) - grid.blockWidth;
             uint64_t smallest = UINT64_MAX;
@@ -81,7 +87,7 @@ PlaneBuffer<int32_t> BlockInterest(const PlaneBuffer<int32_t>& directions, const
             }
             interest.view().At(r, c) = static_cast<int32_t>(smallest / area);
         }
-    }
+    });
     return interest;
 }
 
@@ -168,10 +174,13 @@ std::vector<FeaturePoint> SelectFeatures(BytePlane reference) {
     const PlaneBuffer<int32_t> directions = DirectionalDifferences(reference);
     const PlaneBuffer<int32_t> interest = BlockInterest(directions, grid);
     const TextureSums sums(directions);
-    std::vector<FeaturePoint> points;
-    for (const BlockScore& block : SelectStrongest(SortBlocks(interest.view()))) {
-        points.push_back(RefineFeature(sums, grid, block));
-    }
+    const std::vector<BlockScore> blocks = SelectStrongest(SortBlocks(interest.view()));
+    std::vector<FeaturePoint> points(blocks.size());
+    ParallelFor(static_cast<int32_t>(blocks.size()), 1, [&](int32_t begin, int32_t end) {
+        for (int32_t k = begin; k < end; ++k) {
+            points[k] = RefineFeature(sums, grid, blocks[k]);
+        }
+    });
     return points;
 }
 

@@ -185,16 +185,18 @@ void ResampleNearest(BytePlane dst, BytePlane src) {
     const double sy = static_cast<double>(src.rows) / dst.rows;
     const double sx = static_cast<double>(src.cols) / dst.cols;
     const int32_t channels = dst.channels;
-    for (int32_t i = 0; i < dst.rows; ++i) {
-        const int32_t si = std::min(static_cast<int32_t>(i * sy + 0.5), src.rows - 1);
-        for (int32_t j = 0; j < dst.cols; ++j) {
-            const int32_t sj = std::min(static_cast<int32_t>(j * sx + 0.5), src.cols - 1);
-            std::memcpy(&dst.At(i, j),
-                        src.data + (static_cast<size_t>(si) * src.cols + sj) *
-                                       static_cast<size_t>(channels),
-                        static_cast<size_t>(channels));
+    ParallelFor(dst.rows, 8, [&](int32_t begin, int32_t end) {
+        for (int32_t i = begin; i < end; ++i) {
+            const int32_t si = std::min(static_cast<int32_t>(i * sy + 0.5), src.rows - 1);
+            for (int32_t j = 0; j < dst.cols; ++j) {
+                const int32_t sj = std::min(static_cast<int32_t>(j * sx + 0.5), src.cols - 1);
+                std::memcpy(&dst.At(i, j),
+                            src.data + (static_cast<size_t>(si) * src.cols + sj) *
+                                           static_cast<size_t>(channels),
+                            static_cast<size_t>(channels));
+            }
         }
-    }
+    });
 }
 
 void ResampleCubic(BytePlane dst, BytePlane src) {
@@ -254,20 +256,101 @@ void WarpToGrid(BytePlane dst, BytePlane src, uint8_t* outside, const AffineTran
     });
 }
 
+namespace {
+
+// The first box filter on one row: each sample with its right neighbour and the two below.
+// Runs left to right in place, so every sample still sees its neighbour's old value.
+void SmoothRowWithBelow(uint8_t* row, const uint8_t* below, int32_t cols, int32_t ch) {
+    for (int32_t i = 0; i < (cols - 1) * ch; ++i) {
+        row[i] = static_cast<uint8_t>((row[i] + row[i + ch] + below[i] + below[i + ch]) / 4);
+    }
+}
+
+// The second box filter on one row: each sample with its left neighbour and the two above,
+// right to left in place.
+void SmoothRowWithAbove(uint8_t* row, const uint8_t* above, int32_t cols, int32_t ch) {
+    for (int32_t i = cols * ch - 1; i >= ch; --i) {
+        row[i] = static_cast<uint8_t>((row[i] + above[i] + row[i - ch] + above[i - ch]) / 4);
+    }
+}
+
+// Runs rowPass(r, neighbour) over bands of rows in parallel, where the neighbour row (r + step)
+// may belong to another band: such rows are copied before any band starts.
+template <typename RowPass>
+void SmoothInBands(BytePlane plane, int32_t step, RowPass rowPass) {
+    const int32_t bands = std::max(1, std::min(EngineThreadCount() * 4, plane.rows / 8));
+    const auto bandStart = [&](int32_t k) {
+        return static_cast<int32_t>(static_cast<int64_t>(plane.rows) * k / bands);
+    };
+    const size_t rowBytes = static_cast<size_t>(plane.cols) * plane.channels;
+    std::vector<std::vector<uint8_t>> borders(static_cast<size_t>(bands));
+    ParallelFor(bands, 1, [&](int32_t begin, int32_t end) {
+        for (int32_t k = begin; k < end; ++k) {
+            const int32_t border = step > 0 ? bandStart(k + 1) : bandStart(k) - 1;
+            if (border >= 0 && border < plane.rows) {
+                borders[k].assign(plane.Row(border), plane.Row(border) + rowBytes);
+            }
+        }
+    });
+    ParallelFor(bands, 1, [&](int32_t begin, int32_t end) {
+        for (int32_t k = begin; k < end; ++k) {
+            const int32_t first = bandStart(k);
+            const int32_t last = bandStart(k + 1);
+            for (int32_t i = 0; i < last - first; ++i) {
+                // Top to bottom for the first filter, bottom to top for the second.
+                const int32_t r = step > 0 ? first + i : last - 1 - i;
+                const int32_t n = r + step;
+                if (n < 0 || n >= plane.rows) {
+                    continue;
+                }
+                const bool foreign = n < first || n >= last;
+                rowPass(plane.Row(r), foreign ? borders[k].data() : plane.Row(n));
+            }
+        }
+    });
+}
+
+}  // namespace
+
+namespace scalar {
+
 void Smooth2x2(BytePlane plane) {
     const int32_t ch = plane.channels;
     for (int32_t r = 0; r + 1 < plane.rows; ++r) {
-        uint8_t* row = plane.Row(r);
-        const uint8_t* below = plane.Row(r + 1);
-        for (int32_t i = 0; i < (plane.cols - 1) * ch; ++i) {
-            row[i] = static_cast<uint8_t>((row[i] + row[i + ch] + below[i] + below[i + ch]) / 4);
-        }
+        SmoothRowWithBelow(plane.Row(r), plane.Row(r + 1), plane.cols, ch);
     }
     for (int32_t r = plane.rows - 1; r >= 1; --r) {
-        uint8_t* row = plane.Row(r);
-        const uint8_t* above = plane.Row(r - 1);
-        for (int32_t i = plane.cols * ch - 1; i >= ch; --i) {
-            row[i] = static_cast<uint8_t>((row[i] + above[i] + row[i - ch] + above[i - ch]) / 4);
+        SmoothRowWithAbove(plane.Row(r), plane.Row(r - 1), plane.cols, ch);
+    }
+}
+
+}  // namespace scalar
+
+void Smooth2x2(BytePlane plane) {
+    if (ScalarOracle()) {
+        scalar::Smooth2x2(plane);
+        return;
+    }
+    const int32_t ch = plane.channels;
+    SmoothInBands(plane, 1, [&](uint8_t* row, const uint8_t* below) {
+        SmoothRowWithBelow(row, below, plane.cols, ch);
+    });
+    SmoothInBands(plane, -1, [&](uint8_t* row, const uint8_t* above) {
+        SmoothRowWithAbove(row, above, plane.cols, ch);
+    });
+}
+
+// Row r of HalvePlane's result.
+void HalveRow(BytePlane src, BytePlane dst, int32_t r) {
+    const uint8_t* top = src.Row(2 * r);
+    const uint8_t* bottom = src.Row(2 * r + 1);
+    uint8_t* out = dst.Row(r);
+    for (int32_t c = 0; c < dst.cols; ++c) {
+        for (int32_t ch = 0; ch < 3; ++ch) {
+            const size_t left = static_cast<size_t>(2 * c) * 3 + ch;
+            const size_t right = left + 3;
+            out[c * 3 + ch] = static_cast<uint8_t>(
+                (top[left] + top[right] + bottom[left] + bottom[right] + 2) / 4);
         }
     }
 }
@@ -275,19 +358,11 @@ void Smooth2x2(BytePlane plane) {
 PlaneBuffer<uint8_t> HalvePlane(BytePlane src) {
     PlaneBuffer<uint8_t> half(src.rows / 2, src.cols / 2, 3);
     const BytePlane dst = half.view();
-    for (int32_t r = 0; r < dst.rows; ++r) {
-        const uint8_t* top = src.Row(2 * r);
-        const uint8_t* bottom = src.Row(2 * r + 1);
-        uint8_t* out = dst.Row(r);
-        for (int32_t c = 0; c < dst.cols; ++c) {
-            for (int32_t ch = 0; ch < 3; ++ch) {
-                const size_t left = static_cast<size_t>(2 * c) * 3 + ch;
-                const size_t right = left + 3;
-                out[c * 3 + ch] = static_cast<uint8_t>(
-                    (top[left] + top[right] + bottom[left] + bottom[right] + 2) / 4);
-            }
+    ParallelFor(dst.rows, 8, [&](int32_t begin, int32_t end) {
+        for (int32_t r = begin; r < end; ++r) {
+            HalveRow(src, dst, r);
         }
-    }
+    });
     return half;
 }
 

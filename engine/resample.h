@@ -42,6 +42,7 @@ namespace scalar {
 void ResampleCubic(BytePlane dst, BytePlane src);
 void WarpToFrame(BytePlane dst, BytePlane src, const AffineTransform& t);
 void WarpToGrid(BytePlane dst, BytePlane src, uint8_t* outside, const AffineTransform& t);
+void Smooth2x2(BytePlane plane);
 }  // namespace scalar
 
 }  // namespace lumivex::engine

@@ -87,6 +87,40 @@ TEST_F(FastKernelsTest, WarpsMatchTheScalarVersions) {
     }
 }
 
+// The pyramid steps and the feature choice, split into bands of rows and blocks.
+TEST_F(FastKernelsTest, SmoothingHalvingAndFeaturesMatchOneThread) {
+    for (const auto& size : {std::array<int32_t, 2>{9, 7}, std::array<int32_t, 2>{203, 131}}) {
+        TestPicture expected = Textured(size[0], size[1], 12);
+        scalar::Smooth2x2(expected.Plane());
+        SetScalarOracle(true);
+        const PlaneBuffer<uint8_t> halfExpected = HalvePlane(expected.Plane());
+        // Feature selection needs a frame the registration accepts (41 × 41 and up).
+        const bool registrable = RegistrationSizeSupported(size[0], size[1]);
+        const std::vector<FeaturePoint> pointsExpected =
+            registrable ? SelectFeatures(expected.Plane()) : std::vector<FeaturePoint>{};
+        SetScalarOracle(false);
+        for (const int threads : kThreadCounts) {
+            SetEngineThreadCount(threads);
+            TestPicture smoothed = Textured(size[0], size[1], 12);
+            Smooth2x2(smoothed.Plane());
+            EXPECT_EQ(smoothed.pixels, expected.pixels) << size[0] << " " << threads;
+            const PlaneBuffer<uint8_t> half = HalvePlane(smoothed.Plane());
+            const BytePlane a = half.view();
+            const BytePlane b = halfExpected.view();
+            EXPECT_EQ(std::vector<uint8_t>(a.data, a.data + a.SampleCount()),
+                      std::vector<uint8_t>(b.data, b.data + b.SampleCount()));
+            if (registrable) {
+                const std::vector<FeaturePoint> points = SelectFeatures(smoothed.Plane());
+                ASSERT_EQ(points.size(), pointsExpected.size());
+                for (size_t i = 0; i < points.size(); ++i) {
+                    EXPECT_EQ(points[i].x, pointsExpected[i].x);
+                    EXPECT_EQ(points[i].y, pointsExpected[i].y);
+                }
+            }
+        }
+    }
+}
+
 TEST_F(FastKernelsTest, DetailSumsGiveTheDetailMapExactly) {
     for (const auto& size : {std::array<int32_t, 2>{4, 4}, std::array<int32_t, 2>{5, 9},
                              std::array<int32_t, 2>{131, 67}}) {
