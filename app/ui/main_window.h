@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/core/enhance_command_save.h"
 #include "app/core/settings_store.h"
 #include "app/core/workflow.h"
 #include "app/ui/message_box_sink.h"
@@ -100,7 +101,8 @@ private:
     void ShowHelp();
     void ShowAbout();
     void Enhance();
-    void SaveEnhancedImage();
+    SaveOutcome SaveEnhancedImage();
+    // The close question; false when closing must stop (a save that could not be written).
     bool AskToSaveBeforeClosing();
 
     SettingsStore& settings_;

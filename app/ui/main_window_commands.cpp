@@ -221,8 +221,10 @@ void MainWindow::ShowAbout() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!job_.result.IsEmpty() && job_.resultReady) {
-        AskToSaveBeforeClosing();
+    // A save the user asked for that could not be written keeps the window and its result.
+    if (!job_.result.IsEmpty() && job_.resultReady && !AskToSaveBeforeClosing()) {
+        event->ignore();
+        return;
     }
     StorePlacement();
     CloseProgressWindow();
@@ -232,14 +234,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+// False when the user chose to save and the file could not be written.
 bool MainWindow::AskToSaveBeforeClosing() {
     QMessageBox question(QMessageBox::Question, QString(), text::kSaveBeforeClosing,
                          QMessageBox::Yes | QMessageBox::No, this);
     if (question.exec() != QMessageBox::Yes) {
-        return false;
+        return true;
     }
-    SaveEnhancedImage();
-    return true;
+    return SaveEnhancedImage() != SaveOutcome::kFailed;
 }
 
 }  // namespace lumivex

@@ -17,8 +17,10 @@ void MainWindow::Enhance() {
 
 // Only a completed write counts as saved; after a failed one the close question still offers to
 // save the result.
-void MainWindow::SaveEnhancedImage() {
-    ApplySaveOutcome(job_, SaveImageAs(this, job_.result, *messages_));
+SaveOutcome MainWindow::SaveEnhancedImage() {
+    const SaveOutcome outcome = SaveImageAs(this, job_.result, *messages_);
+    ApplySaveOutcome(job_, outcome);
+    return outcome;
 }
 
 }  // namespace lumivex

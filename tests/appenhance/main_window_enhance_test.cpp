@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -141,6 +142,33 @@ TEST_F(MainWindowEnhanceTest, CancelledDialogAndRefusalsLeaveTheWindowAsItWas) {
     EXPECT_EQ(window_.findChild<ProgressWindow*>(), nullptr);
     EXPECT_TRUE(window_.isEnabled());
     EXPECT_FALSE(Runner()->Running());
+}
+
+// Yes to the close question, then a name whose folder does not exist: the user is told, and the
+// window stays open with its unsaved result instead of closing over it.
+TEST_F(MainWindowEnhanceTest, CloseStopsWhenTheAskedForSaveFails) {
+    OpenPictures(96, 64, 1);
+    window_.Job().result.CopyFrom(*window_.Job().frames[0]);
+    window_.Job().resultReady = true;
+    const std::string path = folder_.File("missing/enhanced.jpg");
+    QTimer::singleShot(0, [path] {
+        auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(question, nullptr);
+        EXPECT_EQ(question->text(),
+                  "You have enhanced an image. Do you want to save it before closing Lumivex?");
+        QTimer::singleShot(0, [path] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->selectFile(QString::fromStdString(path));
+            static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+        });
+        question->button(QMessageBox::Yes)->click();
+    });
+    EXPECT_FALSE(window_.close());
+    EXPECT_TRUE(window_.isVisible());
+    EXPECT_TRUE(window_.Job().resultReady);
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_EQ(messages_.messages[0].rfind("The enhanced image was not saved.", 0), 0u);
 }
 
 }  // namespace
