@@ -55,14 +55,6 @@ TEST(ExtractDialog, TheSpinnerWrapsAround) {
     EXPECT_EQ(dialog.CountEdit()->text(), "6");
 }
 
-TEST(ExtractDialog, OnlyDigitsCanBeTyped) {
-    Dialog d;
-    CVideoExtractDlg dialog(&d.settings, d.messages);
-    dialog.CountEdit()->clear();
-    QTest::keyClicks(dialog.CountEdit(), "1x-2");
-    EXPECT_EQ(dialog.CountEdit()->text(), "12");
-}
-
 TEST(ExtractDialog, AnInvalidCountKeepsTheDialogOpenButTheFolderIsStored) {
     for (const char* count : {"0", "31", ""}) {
         Dialog d;
