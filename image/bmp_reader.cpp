@@ -3,8 +3,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <memory>
-#include <new>
 #include <vector>
 
 #include "image/bmp_codec.h"
@@ -166,6 +164,25 @@ void ReverseRows(RgbImage& image) {
     }
 }
 
+// 32-bit pixels: blue, green, red and an unused byte, read a slice at a time so that no copy of
+// the packed data is ever held beside the picture (a header alone could otherwise make the
+// reader allocate a third more than the picture limit). Pixels past the end of the data stay 0.
+void ReadPacked32(ImageStream& stream, RgbImage& image) {
+    constexpr int32_t kSlicePixels = 4096;
+    uint8_t packed[kSlicePixels * 4];
+    const int32_t width = image.Width();
+    for (int32_t y = 0; y < image.Height(); ++y) {
+        uint8_t* out = image.Row(y);
+        for (int32_t x = 0; x < width; x += kSlicePixels) {
+            const int32_t count = std::min(kSlicePixels, width - x);
+            std::memset(packed, 0, static_cast<size_t>(count) * 4);
+            ReadInto(stream, packed, static_cast<int64_t>(count) * 4);
+            for (int32_t i = 0; i < count; ++i, out += 3)
+                std::memcpy(out, packed + i * 4, 3);
+        }
+    }
+}
+
 // Reads the pixel data of every depth and compression; returns the failure text, or nullptr.
 const char* ReadPixelData(ImageStream& stream, const BmpInfo& info, int64_t pixelStart,
                           RgbImage& image) {
@@ -194,13 +211,7 @@ const char* ReadPixelData(ImageStream& stream, const BmpInfo& info, int64_t pixe
         ReadInto(stream, image.Bits(), packedStride * height);
         image.ExpandPackedPixels(image.Bits(), masks.red, masks.green, masks.blue, 16);
     } else if (bits == 32) {
-        const int64_t bytes = static_cast<int64_t>(image.Width()) * height * 4;
-        std::unique_ptr<uint8_t[]> packed(new (std::nothrow) uint8_t[static_cast<size_t>(bytes)]);
-        if (!packed)
-            return "can't allocate memory";
-        std::memset(packed.get(), 0, static_cast<size_t>(bytes));
-        ReadInto(stream, packed.get(), bytes);
-        image.ExpandPackedPixels(packed.get(), 0, 0, 0, 32);
+        ReadPacked32(stream, image);
     } else if (compression == kCompressionRle8) {
         DecodeBmpRunLength(stream, BmpRunLength::kEightBit, image);
     } else if (compression == kCompressionRle4) {

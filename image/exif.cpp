@@ -1,7 +1,9 @@
 #include "image/exif.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "image/byte_order.h"
 
@@ -120,12 +122,20 @@ public:
     bool WalkDirectory(uint32_t start, int nesting) {
         if (nesting > kMaxNesting)
             return true;
+        // A directory linked from several entries is read once: otherwise a directory whose
+        // entries all link back to it costs entries^kMaxNesting steps.
+        if (std::find(visited_.begin(), visited_.end(), start) != visited_.end())
+            return true;
+        visited_.push_back(start);
         if (!tiff_.Holds(start, 2))
             return Fail("Illegally sized directory");
         const uint32_t entries = tiff_.U16(tiff_.At(start));
         if (!tiff_.Holds(uint64_t{start} + 2, uint64_t{entries} * 12)) {
             return Fail("Illegally sized directory");
         }
+        entriesLeft_ -= static_cast<int32_t>(entries);
+        if (entriesLeft_ < 0)
+            return Fail("Too many EXIF directory entries");
         for (uint32_t i = 0; i < entries; ++i) {
             if (!WalkEntry(tiff_.At(start + 2 + i * 12), nesting))
                 return false;
@@ -190,6 +200,10 @@ private:
 
     const TiffReader& tiff_;
     ExifInfo& info_;
+    std::vector<uint32_t> visited_;
+    // Entries of all directories together: a section of 64 KB holds at most 5461 in a single
+    // directory, so only overlapping directories read over and over can reach this.
+    int32_t entriesLeft_ = 65536;
 };
 
 bool Report(std::string* message, const std::string& text) {

@@ -5,6 +5,7 @@
 #include "engine/job.h"
 #include "image/image_codec.h"
 #include "image/image_stream.h"
+#include "image/read_image.h"
 #include "image/rgb_image.h"
 
 namespace lumivex {
@@ -57,7 +58,12 @@ bool AddImageFile(EnhanceJob& job, const std::string& path, MessageSink& message
             image->Release();
         }
     }
+    // Other unreadable files are skipped silently; one refused for its size is worth a word.
+    const bool tooLarge = image->IsEmpty() && IsTooLargeFailure(codec->FailureReason());
     codec.reset();
+    if (tooLarge) {
+        messages.ShowMessage(TooLargeText());
+    }
     if (image->IsEmpty()) {
         return false;
     }

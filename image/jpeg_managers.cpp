@@ -6,9 +6,21 @@ namespace lumivex {
 
 namespace {
 
+// The library's own refusals of a picture's size (dimensions beyond what it handles, working
+// memory beyond the limit the decoder sets) read like the decoder's own size refusal.
+bool IsSizeRefusal(int code) {
+    return code == JERR_IMAGE_TOO_BIG || code == JERR_WIDTH_OVERFLOW ||
+           code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE;
+}
+
 void ErrorExit(j_common_ptr info) {
     auto* manager = reinterpret_cast<JpegErrorManager*>(info->err);
-    (*info->err->format_message)(info, manager->message);
+    if (IsSizeRefusal(info->err->msg_code)) {
+        std::snprintf(manager->message, sizeof manager->message, "%s",
+                      "Picture too large for memory");
+    } else {
+        (*info->err->format_message)(info, manager->message);
+    }
     std::longjmp(manager->jump, 1);
 }
 

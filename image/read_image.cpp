@@ -29,9 +29,21 @@ bool ReadImageFile(const std::string& path, RgbImage& out, std::string* error,
     if (!stream.Open(path, FileImageStream::Mode::kReadExisting)) {
         return Report(error, std::strerror(stream.Error()));
     }
-    if (!codec->Decode(stream, out))
-        return Report(error, codec->FailureReason());
+    if (!codec->Decode(stream, out)) {
+        const std::string& reason = codec->FailureReason();
+        return Report(error, IsTooLargeFailure(reason) ? TooLargeText() : reason);
+    }
     return true;
+}
+
+bool IsTooLargeFailure(const std::string& reason) {
+    // The BMP and JPEG codecs' texts for a picture they could not allocate.
+    return reason == "Can't allocate memory" || reason == "Picture too large for memory";
+}
+
+std::string TooLargeText() {
+    return "The picture is too large: a picture may hold at most " +
+           std::to_string(kMaxPixelDataBytes) + " bytes of pixels.";
 }
 
 }  // namespace lumivex

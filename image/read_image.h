@@ -10,7 +10,14 @@ namespace lumivex {
 // ".bmp" -> BMP, ".jpg"/".jpeg" -> JPEG (any case). On failure out is empty and error (when
 // given) is "Unknown file format", the system's text for a file that cannot be opened, or the
 // codec's reason. format (when given) receives the codec's format name ("bmp", "jpeg").
+// A picture refused for its size (its header asks for more than kMaxPixelDataBytes of pixel
+// data, or more than memory holds) fails with TooLargeText() instead of the codec's reason.
 bool ReadImageFile(const std::string& path, RgbImage& out, std::string* error,
                    std::string* format = nullptr);
+
+// True when a codec's failure reason means the picture was refused for its size.
+bool IsTooLargeFailure(const std::string& reason);
+// "The picture is too large: a picture may hold at most 256000000 bytes of pixels."
+std::string TooLargeText();
 
 }  // namespace lumivex

@@ -238,7 +238,9 @@ void EnhanceParams::ParseLine(const std::string& rawLine) {
         return;
     }
     const std::size_t equals = line.find('=');
-    if (equals == std::string::npos) {
+    // A line starting with "=" has an empty key: it is kept whole, like a line without "=", so
+    // that writing it back gives the same line (its value alone could read back as a section).
+    if (equals == std::string::npos || equals == 0) {
         current_->AppendLine(line);
         return;
     }
@@ -296,7 +298,8 @@ std::string EnhanceParams::ToText() const {
         text += line + "\r\n";
     }
     for (const auto& section : sections_) {
-        text += "[" + section->name + "]\r\n";
+        // "[]" is too short to read back as a section line; "[[]]" reads back as the empty name.
+        text += section->name.empty() ? "[[]]\r\n" : "[" + section->name + "]\r\n";
         for (std::size_t i = 0; i < section->keys.size(); ++i) {
             if (section->keys[i].empty()) {
                 text += section->values[i] + "\r\n";
