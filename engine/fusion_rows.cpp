@@ -125,17 +125,22 @@ __attribute__((target_clones("avx2", "default"))) void BlendSamples(uint8_t* e, 
     }
 }
 
+// Each pixel's weight and keep flag repeated for its three samples.
+__attribute__((target_clones("avx2", "default"))) void SpreadToSamples(
+    const double* x, const uint8_t* outside, int32_t cols, double* sampleX, uint8_t* sampleKept) {
+    for (int32_t c = 0; c < cols; ++c) {
+        const uint8_t kept = (!(x[c] < 1.0) || outside[c] != 0) ? 1 : 0;
+        for (int32_t ch = 0; ch < 3; ++ch) {
+            sampleX[3 * c + ch] = x[c];
+            sampleKept[3 * c + ch] = kept;
+        }
+    }
+}
+
 void FuseRow(uint8_t* e, const uint8_t* w, const uint8_t* outside, const uint16_t* detailSums,
              const int32_t* localSums, int32_t cols, double n, BlendRow& blend) {
     BlendWeights(detailSums, localSums, cols, blend.x.data());
-    for (int32_t c = 0; c < cols; ++c) {
-        const double x = blend.x[c];
-        const uint8_t kept = (!(x < 1.0) || outside[c] != 0) ? 1 : 0;
-        for (int32_t ch = 0; ch < 3; ++ch) {
-            blend.sampleX[3 * c + ch] = x;
-            blend.sampleKept[3 * c + ch] = kept;
-        }
-    }
+    SpreadToSamples(blend.x.data(), outside, cols, blend.sampleX.data(), blend.sampleKept.data());
     BlendSamples(e, w, blend.sampleX.data(), blend.sampleKept.data(), cols * 3, n);
 }
 
