@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -46,12 +47,21 @@ struct Batch {
     int32_t chunks = 0;
     std::atomic<int32_t> next{0};
     std::atomic<int32_t> done{0};
+    std::mutex failureMutex;
+    std::exception_ptr failure;  // the first exception a range threw, passed on to the caller
 
     void RunChunks() {
         for (int32_t k = next.fetch_add(1); k < chunks; k = next.fetch_add(1)) {
             const auto begin = static_cast<int32_t>(static_cast<int64_t>(count) * k / chunks);
             const auto end = static_cast<int32_t>(static_cast<int64_t>(count) * (k + 1) / chunks);
-            (*body)(begin, end);
+            try {
+                (*body)(begin, end);
+            } catch (...) {
+                const std::lock_guard<std::mutex> lock(failureMutex);
+                if (!failure) {
+                    failure = std::current_exception();
+                }
+            }
             done.fetch_add(1);
         }
     }
@@ -159,6 +169,9 @@ void ParallelFor(int32_t count, int32_t minChunk,
     batch.count = count;
     batch.chunks = chunks;
     pool->Run(batch);
+    if (batch.failure) {
+        std::rethrow_exception(batch.failure);
+    }
 }
 
 }  // namespace lumivex::engine
