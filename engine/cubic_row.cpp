@@ -94,9 +94,24 @@ __attribute__((target("avx2"))) void LoadTapRow(const uint8_t* src, const int32_
 }
 
 // Tap dx (0 … 3) of a LoadTapRow vector as single-precision values.
-__attribute__((target("avx2"))) __m256 TapValues(__m256i quads, int32_t dx) {
-    const __m256i shifted = _mm256_srlv_epi32(quads, _mm256_set1_epi32(8 * dx));
-    return _mm256_cvtepi32_ps(_mm256_and_si256(shifted, _mm256_set1_epi32(0xff)));
+template <int32_t dx>
+__attribute__((target("avx2"))) __m256 TapValues(__m256i quads) {
+    const __m256i mask = _mm256_set1_epi32(0xff);
+    if constexpr (dx == 0) {
+        return _mm256_cvtepi32_ps(_mm256_and_si256(quads, mask));
+    } else if constexpr (dx == 3) {
+        return _mm256_cvtepi32_ps(_mm256_srli_epi32(quads, 24));
+    } else {
+        return _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(quads, 8 * dx), mask));
+    }
+}
+
+// Adds tap dx of one source row to the three channel sums with weight w.
+template <int32_t dx>
+__attribute__((target("avx2"))) void AddTap(const __m256i taps[3], __m256 w, __m256 sums[3]) {
+    for (int32_t ch = 0; ch < 3; ++ch) {
+        sums[ch] = _mm256_add_ps(sums[ch], _mm256_mul_ps(TapValues<dx>(taps[ch]), w));
+    }
 }
 
 // Eight 3-channel pixels per step, every channel summed in its own lane in SampleCubic's order.
@@ -129,24 +144,19 @@ __attribute__((target("avx2"))) void CubicRowAvx2(BytePlane src, const double* x
         __m256 wy[4];
         CubicWeights8(fx, wx);
         CubicWeights8(fy, wy);
-        __m256 sumB = _mm256_setzero_ps();
-        __m256 sumG = _mm256_setzero_ps();
-        __m256 sumR = _mm256_setzero_ps();
+        __m256 sums[3] = {_mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps()};
         for (int32_t dy = 0; dy < 4; ++dy) {
-            __m256i blue;
-            __m256i green;
-            __m256i red;
-            LoadTapRow(src.data + static_cast<ptrdiff_t>(dy) * stride, offsets, blue, green, red);
-            for (int32_t dx = 0; dx < 4; ++dx) {
-                const __m256 w = _mm256_mul_ps(wx[dx], wy[dy]);
-                sumB = _mm256_add_ps(sumB, _mm256_mul_ps(TapValues(blue, dx), w));
-                sumG = _mm256_add_ps(sumG, _mm256_mul_ps(TapValues(green, dx), w));
-                sumR = _mm256_add_ps(sumR, _mm256_mul_ps(TapValues(red, dx), w));
-            }
+            __m256i taps[3];
+            LoadTapRow(src.data + static_cast<ptrdiff_t>(dy) * stride, offsets, taps[0], taps[1],
+                       taps[2]);
+            AddTap<0>(taps, _mm256_mul_ps(wx[0], wy[dy]), sums);
+            AddTap<1>(taps, _mm256_mul_ps(wx[1], wy[dy]), sums);
+            AddTap<2>(taps, _mm256_mul_ps(wx[2], wy[dy]), sums);
+            AddTap<3>(taps, _mm256_mul_ps(wx[3], wy[dy]), sums);
         }
         const __m256i packed = _mm256_or_si256(
-            RoundToBytes8(sumB), _mm256_or_si256(_mm256_slli_epi32(RoundToBytes8(sumG), 8),
-                                                 _mm256_slli_epi32(RoundToBytes8(sumR), 16)));
+            RoundToBytes8(sums[0]), _mm256_or_si256(_mm256_slli_epi32(RoundToBytes8(sums[1]), 8),
+                                                    _mm256_slli_epi32(RoundToBytes8(sums[2]), 16)));
         alignas(32) uint32_t pixels[8];
         _mm256_store_si256(reinterpret_cast<__m256i*>(pixels), packed);
         uint8_t* out = dst + static_cast<size_t>(j) * 3;
