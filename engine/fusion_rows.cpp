@@ -3,10 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "engine/fusion.h"
 #include "engine/parallel.h"
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 namespace lumivex::engine {
 
@@ -17,7 +22,10 @@ double DetailValue(int32_t sum) {
 }
 
 // 1·|ΔB| + 3·|ΔG| + 2·|ΔR| of every pixel of one row.
-void WeightedDifferenceRow(const uint8_t* a, const uint8_t* b, int32_t cols, int32_t* out) {
+__attribute__((target_clones("avx2", "default"))) void WeightedDifferenceRow(const uint8_t* a,
+                                                                             const uint8_t* b,
+                                                                             int32_t cols,
+                                                                             int32_t* out) {
     for (int32_t c = 0; c < cols; ++c) {
         const int32_t i = 3 * c;
         out[c] = std::abs(a[i] - b[i]) + 3 * std::abs(a[i + 1] - b[i + 1]) +
@@ -65,6 +73,19 @@ private:
     const std::vector<int32_t>* below_ = nullptr;
 };
 
+// out[c] = the 3 × 3 total around column c (1 ≤ c ≤ cols − 2) of three rows of differences.
+__attribute__((target_clones("avx2", "default"))) void BoxSums(const int32_t* up,
+                                                               const int32_t* mid,
+                                                               const int32_t* down, int32_t cols,
+                                                               int32_t* column, int32_t* out) {
+    for (int32_t c = 0; c < cols; ++c) {
+        column[c] = up[c] + mid[c] + down[c];
+    }
+    for (int32_t c = 1; c + 1 < cols; ++c) {
+        out[c] = column[c - 1] + column[c] + column[c + 1];
+    }
+}
+
 // The 3 × 3 totals of output row r (border rows and columns take their inner neighbours').
 void DetailSumRow(DifferenceRows& rows, int32_t r, int32_t planeRows, int32_t cols,
                   std::vector<int32_t>& column, int32_t* out) {
@@ -72,12 +93,7 @@ void DetailSumRow(DifferenceRows& rows, int32_t r, int32_t planeRows, int32_t co
     const int32_t* up = rows.Get(inner - 1);
     const int32_t* mid = rows.Get(inner);
     const int32_t* down = rows.Get(inner + 1);
-    for (int32_t c = 0; c < cols; ++c) {
-        column[c] = up[c] + mid[c] + down[c];
-    }
-    for (int32_t c = 1; c + 1 < cols; ++c) {
-        out[c] = column[c - 1] + column[c] + column[c + 1];
-    }
+    BoxSums(up, mid, down, cols, column.data(), out);
     out[0] = out[1];
     out[cols - 1] = out[cols - 2];
 }
@@ -102,11 +118,14 @@ struct BlendRow {
     std::vector<uint8_t> sampleKept;
 };
 
+// Each pixel's blend weight x; pixels outside get 2, which like any x ≥ 1 leaves them alone.
 __attribute__((target_clones("avx2", "default"))) void BlendWeights(const uint16_t* detailSums,
                                                                     const int32_t* localSums,
+                                                                    const uint8_t* outside,
                                                                     int32_t cols, double* x) {
     for (int32_t c = 0; c < cols; ++c) {
-        x[c] = DetailValue(localSums[c]) / (DetailValue(detailSums[c]) * 4.8);
+        const double weight = DetailValue(localSums[c]) / (DetailValue(detailSums[c]) * 4.8);
+        x[c] = outside[c] != 0 ? 2.0 : weight;
     }
 }
 
@@ -125,11 +144,11 @@ __attribute__((target_clones("avx2", "default"))) void BlendSamples(uint8_t* e, 
     }
 }
 
-// Each pixel's weight and keep flag repeated for its three samples.
-__attribute__((target_clones("avx2", "default"))) void SpreadToSamples(
-    const double* x, const uint8_t* outside, int32_t cols, double* sampleX, uint8_t* sampleKept) {
-    for (int32_t c = 0; c < cols; ++c) {
-        const uint8_t kept = (!(x[c] < 1.0) || outside[c] != 0) ? 1 : 0;
+// Each pixel's weight, and whether it is left alone (x not below 1), for its three samples.
+void SpreadToSamplesScalar(const double* x, int32_t from, int32_t cols, double* sampleX,
+                           uint8_t* sampleKept) {
+    for (int32_t c = from; c < cols; ++c) {
+        const uint8_t kept = !(x[c] < 1.0) ? 1 : 0;
         for (int32_t ch = 0; ch < 3; ++ch) {
             sampleX[3 * c + ch] = x[c];
             sampleKept[3 * c + ch] = kept;
@@ -137,10 +156,55 @@ __attribute__((target_clones("avx2", "default"))) void SpreadToSamples(
     }
 }
 
+#if defined(__x86_64__) && defined(__GNUC__)
+
+// Four pixels at a time: the weights by three permutations, the flags from a table of the
+// sixteen 12-byte patterns.
+__attribute__((target("avx2"))) void SpreadToSamplesAvx2(const double* x, int32_t cols,
+                                                         double* sampleX, uint8_t* sampleKept) {
+    static const auto patterns = [] {
+        std::array<std::array<uint8_t, 12>, 16> table{};
+        for (int32_t bits = 0; bits < 16; ++bits) {
+            for (int32_t k = 0; k < 12; ++k) {
+                table[bits][k] = static_cast<uint8_t>((bits >> (k / 3)) & 1);
+            }
+        }
+        return table;
+    }();
+    int32_t c = 0;
+    for (; c + 4 <= cols; c += 4) {
+        const __m256d v = _mm256_loadu_pd(x + c);
+        double* out = sampleX + 3 * c;
+        _mm256_storeu_pd(out, _mm256_permute4x64_pd(v, _MM_SHUFFLE(1, 0, 0, 0)));
+        _mm256_storeu_pd(out + 4, _mm256_permute4x64_pd(v, _MM_SHUFFLE(2, 2, 1, 1)));
+        _mm256_storeu_pd(out + 8, _mm256_permute4x64_pd(v, _MM_SHUFFLE(3, 3, 3, 2)));
+        const int bits = _mm256_movemask_pd(_mm256_cmp_pd(v, _mm256_set1_pd(1.0), _CMP_NLT_UQ));
+        std::memcpy(sampleKept + 3 * c, patterns[bits].data(), 12);
+    }
+    SpreadToSamplesScalar(x, c, cols, sampleX, sampleKept);
+}
+
+void SpreadToSamples(const double* x, int32_t cols, double* sampleX, uint8_t* sampleKept) {
+    static const bool avx2 = __builtin_cpu_supports("avx2") != 0;
+    if (avx2) {
+        SpreadToSamplesAvx2(x, cols, sampleX, sampleKept);
+    } else {
+        SpreadToSamplesScalar(x, 0, cols, sampleX, sampleKept);
+    }
+}
+
+#else
+
+void SpreadToSamples(const double* x, int32_t cols, double* sampleX, uint8_t* sampleKept) {
+    SpreadToSamplesScalar(x, 0, cols, sampleX, sampleKept);
+}
+
+#endif
+
 void FuseRow(uint8_t* e, const uint8_t* w, const uint8_t* outside, const uint16_t* detailSums,
              const int32_t* localSums, int32_t cols, double n, BlendRow& blend) {
-    BlendWeights(detailSums, localSums, cols, blend.x.data());
-    SpreadToSamples(blend.x.data(), outside, cols, blend.sampleX.data(), blend.sampleKept.data());
+    BlendWeights(detailSums, localSums, outside, cols, blend.x.data());
+    SpreadToSamples(blend.x.data(), cols, blend.sampleX.data(), blend.sampleKept.data());
     BlendSamples(e, w, blend.sampleX.data(), blend.sampleKept.data(), cols * 3, n);
 }
 
