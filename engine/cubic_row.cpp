@@ -29,7 +29,7 @@ void CubicRowScalar(BytePlane src, const double* xs, const double* ys, const uin
 #ifdef LUMIVEX_HAVE_AVX2_KERNELS
 
 // CubicWeight of taps −1 … 2 for eight fractions, with the same operations in the same order.
-__attribute__((target("avx2"))) void CubicWeights8(__m256 t, __m256 w[4]) {
+__attribute__((target("avx2"), always_inline)) inline void CubicWeights8(__m256 t, __m256 w[4]) {
     const __m256 half = _mm256_set1_ps(0.5f);
     const __m256 t2 = _mm256_mul_ps(t, t);
     const __m256 t3 = _mm256_mul_ps(t2, t);
@@ -52,8 +52,9 @@ __attribute__((target("avx2"))) void CubicWeights8(__m256 t, __m256 w[4]) {
 }
 
 // Integer part and single-precision fraction of eight positions (all ≥ 1).
-__attribute__((target("avx2"))) void SplitPositions8(const double* p, __m256i& whole,
-                                                     __m256& fraction) {
+__attribute__((target("avx2"), always_inline)) inline void SplitPositions8(const double* p,
+                                                                           __m256i& whole,
+                                                                           __m256& fraction) {
     const __m256d lo = _mm256_loadu_pd(p);
     const __m256d hi = _mm256_loadu_pd(p + 4);
     const __m256d floorLo = _mm256_floor_pd(lo);
@@ -63,7 +64,7 @@ __attribute__((target("avx2"))) void SplitPositions8(const double* p, __m256i& w
                                _mm256_cvtpd_ps(_mm256_sub_pd(lo, floorLo)));
 }
 
-__attribute__((target("avx2"))) __m256i RoundToBytes8(__m256 sum) {
+__attribute__((target("avx2"), always_inline)) inline __m256i RoundToBytes8(__m256 sum) {
     const __m256 v = _mm256_add_ps(sum, _mm256_set1_ps(0.5f));
     const __m256 clamped =
         _mm256_max_ps(_mm256_min_ps(v, _mm256_set1_ps(255.0f)), _mm256_setzero_ps());
@@ -73,8 +74,10 @@ __attribute__((target("avx2"))) __m256i RoundToBytes8(__m256 sum) {
 // The 4 taps of one source row for eight pixels, as three vectors (blue, green, red) whose lane
 // l holds pixel l's four samples of that channel in its four bytes, tap −1 lowest. Each pixel's
 // 12 bytes come from one 16-byte load; the loads are then transposed.
-__attribute__((target("avx2"))) void LoadTapRow(const uint8_t* src, const int32_t* offsets,
-                                                __m256i& blue, __m256i& green, __m256i& red) {
+__attribute__((target("avx2"), always_inline)) inline void LoadTapRow(const uint8_t* src,
+                                                                      const int32_t* offsets,
+                                                                      __m256i& blue, __m256i& green,
+                                                                      __m256i& red) {
     const __m128i byChannel = _mm_setr_epi8(0, 3, 6, 9, 1, 4, 7, 10, 2, 5, 8, 11, -1, -1, -1, -1);
     __m256i q[4];
     for (int32_t l = 0; l < 4; ++l) {
@@ -95,7 +98,7 @@ __attribute__((target("avx2"))) void LoadTapRow(const uint8_t* src, const int32_
 
 // Tap dx (0 … 3) of a LoadTapRow vector as single-precision values.
 template <int32_t dx>
-__attribute__((target("avx2"))) __m256 TapValues(__m256i quads) {
+__attribute__((target("avx2"), always_inline)) inline __m256 TapValues(__m256i quads) {
     const __m256i mask = _mm256_set1_epi32(0xff);
     if constexpr (dx == 0) {
         return _mm256_cvtepi32_ps(_mm256_and_si256(quads, mask));
@@ -108,7 +111,8 @@ __attribute__((target("avx2"))) __m256 TapValues(__m256i quads) {
 
 // Adds tap dx of one source row to the three channel sums with weight w.
 template <int32_t dx>
-__attribute__((target("avx2"))) void AddTap(const __m256i taps[3], __m256 w, __m256 sums[3]) {
+__attribute__((target("avx2"), always_inline)) inline void AddTap(const __m256i taps[3], __m256 w,
+                                                                  __m256 sums[3]) {
     for (int32_t ch = 0; ch < 3; ++ch) {
         sums[ch] = _mm256_add_ps(sums[ch], _mm256_mul_ps(TapValues<dx>(taps[ch]), w));
     }
@@ -160,9 +164,22 @@ __attribute__((target("avx2"))) void CubicRowAvx2(BytePlane src, const double* x
         alignas(32) uint32_t pixels[8];
         _mm256_store_si256(reinterpret_cast<__m256i*>(pixels), packed);
         uint8_t* out = dst + static_cast<size_t>(j) * 3;
-        for (int32_t k = 0; k < 8; ++k) {
-            if (skip == nullptr || skip[j + k] == 0) {
-                std::memcpy(out + k * 3, &pixels[k], 3);
+        uint64_t skipped = 0;
+        if (skip != nullptr) {
+            std::memcpy(&skipped, skip + j, 8);
+        }
+        if (skipped == 0) {
+            // Overlapping 4-byte stores inside the group's 24 bytes: each one's fourth byte is
+            // rewritten by the next pixel.
+            for (int32_t k = 0; k < 7; ++k) {
+                std::memcpy(out + k * 3, &pixels[k], 4);
+            }
+            std::memcpy(out + 21, &pixels[7], 3);
+        } else {
+            for (int32_t k = 0; k < 8; ++k) {
+                if (skip[j + k] == 0) {
+                    std::memcpy(out + k * 3, &pixels[k], 3);
+                }
             }
         }
     }
