@@ -148,15 +148,22 @@ __attribute__((target("avx2"))) void CubicRowAvx2(BytePlane src, const double* x
         __m256 wy[4];
         CubicWeights8(fx, wx);
         CubicWeights8(fy, wy);
+        // The 16 tap weights wx · wy, kept in memory so that the sums stay in registers.
+        alignas(32) float weights[16][8];
+        for (int32_t dy = 0; dy < 4; ++dy) {
+            for (int32_t dx = 0; dx < 4; ++dx) {
+                _mm256_store_ps(weights[dy * 4 + dx], _mm256_mul_ps(wx[dx], wy[dy]));
+            }
+        }
         __m256 sums[3] = {_mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps()};
         for (int32_t dy = 0; dy < 4; ++dy) {
             __m256i taps[3];
             LoadTapRow(src.data + static_cast<ptrdiff_t>(dy) * stride, offsets, taps[0], taps[1],
                        taps[2]);
-            AddTap<0>(taps, _mm256_mul_ps(wx[0], wy[dy]), sums);
-            AddTap<1>(taps, _mm256_mul_ps(wx[1], wy[dy]), sums);
-            AddTap<2>(taps, _mm256_mul_ps(wx[2], wy[dy]), sums);
-            AddTap<3>(taps, _mm256_mul_ps(wx[3], wy[dy]), sums);
+            AddTap<0>(taps, _mm256_load_ps(weights[dy * 4]), sums);
+            AddTap<1>(taps, _mm256_load_ps(weights[dy * 4 + 1]), sums);
+            AddTap<2>(taps, _mm256_load_ps(weights[dy * 4 + 2]), sums);
+            AddTap<3>(taps, _mm256_load_ps(weights[dy * 4 + 3]), sums);
         }
         const __m256i packed = _mm256_or_si256(
             RoundToBytes8(sums[0]), _mm256_or_si256(_mm256_slli_epi32(RoundToBytes8(sums[1]), 8),
