@@ -23,6 +23,12 @@ inline void FastAndScalar(benchmark::internal::Benchmark* b) {
     b->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
+// threads 1 and 2 of the fast kernels only (for the large jobs and the OpenCV yardstick).
+inline void FastOnly(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"threads", "scalar"})->Args({1, 0})->Args({2, 0});
+    b->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
 // The field of a PAL frame warped onto its 1440 × 1152 output grid: a little rotation, scale
 // and a sub-pixel shift, as registration finds them.
 inline constexpr double kFieldTransform[6] = {0.001, -0.002, 0.52, 0.002, 0.001, 0.57};

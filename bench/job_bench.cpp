@@ -63,23 +63,12 @@ BENCHMARK(BM_PalJob)->Apply(FastAndScalar);
 void BM_HdJob(benchmark::State& state) {
     RunJob(state, kHd);
 }
-BENCHMARK(BM_HdJob)
-    ->ArgNames({"threads", "scalar"})
-    ->Args({1, 0})
-    ->Args({2, 0})
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_HdJob)->Apply(FastOnly);
 
 void BM_CameraJob(benchmark::State& state) {
     RunJob(state, kCamera);
 }
-BENCHMARK(BM_CameraJob)
-    ->ArgNames({"threads", "scalar"})
-    ->Args({2, 0})
-    ->Args({1, 0})
-    ->Iterations(1)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_CameraJob)->Apply(FastOnly)->Iterations(1);
 
 }  // namespace
 }  // namespace lumivex::bench

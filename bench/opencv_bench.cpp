@@ -26,12 +26,7 @@ void BM_OpenCvWarpCubic(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_OpenCvWarpCubic)
-    ->ArgNames({"threads", "scalar"})
-    ->Args({1, 0})
-    ->Args({2, 0})
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_OpenCvWarpCubic)->Apply(FastOnly);
 
 }  // namespace
 }  // namespace lumivex::bench
