@@ -17,63 +17,54 @@
 #include <thread>
 
 #include "video/bgr_frame.h"
+#include "video/playback_layer.h"
 #include "video/time_format.h"
 
 namespace lumivex::video {
 
 class VideoDecoder;
 
-// Seeking capabilities, as bits.
-inline constexpr uint32_t kCanSeekAbsolute = 0x1;
-inline constexpr uint32_t kCanSeekForwards = 0x2;
-inline constexpr uint32_t kCanSeekBackwards = 0x4;
-inline constexpr uint32_t kCanGetCurrentPos = 0x8;
-inline constexpr uint32_t kCanGetDuration = 0x20;
-
-class PlaybackSource {
+class PlaybackSource final : public PlaybackLayer {
 public:
-    // Both run on the decoding thread; the receiver forwards them to its own thread.
-    using PictureSink = std::function<void(const BgrFrame& picture)>;
-    using EventNotify = std::function<void()>;
-
+    // Pictures and the event notification come on the decoding thread.
     PlaybackSource();
-    ~PlaybackSource();
+    ~PlaybackSource() override;
     PlaybackSource(const PlaybackSource&) = delete;
     PlaybackSource& operator=(const PlaybackSource&) = delete;
 
     // Opens the file for playback (paused before the first frame) and starts the decoding
     // thread. False when the file has no playable video.
-    bool Open(const std::string& path);
-    int32_t Width() const { return width_; }
-    int32_t Height() const { return height_; }
-    bool PreferredAspectRatio(int64_t& x, int64_t& y) const;
+    bool Open(const std::string& path) override;
+    int32_t Width() const override { return width_; }
+    int32_t Height() const override { return height_; }
+    bool PreferredAspectRatio(int64_t& x, int64_t& y) const override;
 
     // Set before Run; not changed while the thread runs.
-    void SetPictureSink(PictureSink sink);
-    void SetEventNotify(EventNotify notify);
+    void SetPictureSink(PictureSink sink) override;
+    void SetEventNotify(EventNotify notify) override;
 
-    bool Run();
-    bool Pause();
-    bool Stop();
+    bool Run() override;
+    bool Pause() override;
+    bool Stop() override;
     // Volume in hundredths of a decibel (-10000 = silent, 0 = full). There is no sound output;
     // the value is kept for the caller.
-    bool SetVolume(int32_t volume);
-    int32_t Volume() const;
+    bool SetVolume(int32_t volume) override;
+    int32_t Volume() const override;
 
     // True only when every capability asked for is offered.
-    bool CheckCapabilities(uint32_t capabilities) const;
-    bool GetTimeFormat(TimeFormat& format) const;
+    bool CheckCapabilities(uint32_t capabilities) const override;
+    bool GetTimeFormat(TimeFormat& format) const override;
     // Frames are available only for streams with a constant frame rate.
-    bool SetTimeFormat(TimeFormat format);
-    bool GetDuration(int64_t& duration) const;
-    bool GetCurrentPosition(int64_t& position) const;
+    bool SetTimeFormat(TimeFormat format) override;
+    bool GetDuration(int64_t& duration) const override;
+    bool GetCurrentPosition(int64_t& position) const override;
     // Absolute seek; the frame at the new position is shown even while paused.
-    bool SetPositions(int64_t current);
+    bool SetPositions(int64_t current) override;
 
     // Waits up to timeout for the end of the stream; true with kEventComplete when it came.
-    bool WaitForCompletion(std::chrono::milliseconds timeout, int32_t& eventCode);
+    bool WaitForCompletion(std::chrono::milliseconds timeout, int32_t& eventCode) override;
     // Takes the oldest queued event without waiting; false when none is queued.
-    bool GetEvent(int32_t& eventCode);
+    bool GetEvent(int32_t& eventCode) override;
 
 private:
     void DecodingLoop();

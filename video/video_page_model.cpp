@@ -71,10 +71,16 @@ LoadOutcome VideoPageModel::Load(EnhanceJob& job, MessageSink& messages) {
     if (!std::filesystem::is_regular_file(job.videoPath, error)) {
         return LoadOutcome::kNothingToLoad;
     }
+    // Nothing of the previous video carries over: a layer that settles no time format must not
+    // inherit the last one's.
+    ready_ = false;
+    timeFormat_ = TimeFormat::kNone;
+    duration_ = 0;
+    lastPosition_ = -1;
     if (!player_.Open(job.videoPath)) {
         return Fail(job, messages, kMediaNotSupportedText, kDebugMessageCaption);
     }
-    PlaybackSource& source = *player_.Source();
+    PlaybackLayer& source = *player_.Source();
     job.inputKind = kInputVideoOpen;
     job.width = player_.Width();
     job.height = player_.Height();
@@ -122,7 +128,7 @@ LoadOutcome VideoPageModel::Load(EnhanceJob& job, MessageSink& messages) {
 }
 
 bool VideoPageModel::CurrentPosition(int64_t& position) const {
-    const PlaybackSource* source = player_.Source();
+    const PlaybackLayer* source = player_.Source();
     return source != nullptr && source->GetCurrentPosition(position);
 }
 

@@ -44,6 +44,10 @@ enum class LoadOutcome {
 
 class VideoPageModel {
 public:
+    VideoPageModel() = default;
+    // The page over another decoding layer (a scripted one in tests).
+    explicit VideoPageModel(VideoPlayer::LayerFactory makeLayer) : player_(std::move(makeLayer)) {}
+
     VideoPlayer& Player() { return player_; }
     const VideoPlayer& Player() const { return player_; }
 

@@ -1,6 +1,12 @@
 #include "video/video_player.h"
 
+#include "video/playback_source.h"
+
 namespace lumivex::video {
+
+VideoPlayer::VideoPlayer()
+    : makeLayer_(
+          []() -> std::unique_ptr<PlaybackLayer> { return std::make_unique<PlaybackSource>(); }) {}
 
 bool VideoPlayer::Open(const std::string& path) {
     if (state_ != kPlayerNoFile) {
@@ -8,7 +14,7 @@ bool VideoPlayer::Open(const std::string& path) {
     }
     fileName_ = path;
     state_ = kPlayerOpened;
-    source_ = std::make_unique<PlaybackSource>();
+    source_ = makeLayer_();
     source_->SetPictureSink(pictureSink_);
     source_->SetEventNotify(notify_);
     const bool opened = source_->Open(path);

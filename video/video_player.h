@@ -10,7 +10,7 @@
 #include <string>
 
 #include "video/bgr_frame.h"
-#include "video/playback_source.h"
+#include "video/playback_layer.h"
 
 namespace lumivex::video {
 
@@ -31,7 +31,13 @@ struct VideoRect {
 
 class VideoPlayer {
 public:
-    VideoPlayer() = default;
+    // Makes the decoding layer for each file opened.
+    using LayerFactory = std::function<std::unique_ptr<PlaybackLayer>()>;
+
+    // Plays files on the decoder's playback path (PlaybackSource).
+    VideoPlayer();
+    // Plays files on the layers the factory makes (a scripted layer in tests).
+    explicit VideoPlayer(LayerFactory makeLayer) : makeLayer_(std::move(makeLayer)) {}
     ~VideoPlayer() { Close(); }
     VideoPlayer(const VideoPlayer&) = delete;
     VideoPlayer& operator=(const VideoPlayer&) = delete;
@@ -54,12 +60,12 @@ public:
 
     // The receivers of pictures (decoding thread) and of the event notification (decoding
     // thread; forward it to HandleGraphNotify on the user-interface thread). Set before Open.
-    void SetPictureSink(PlaybackSource::PictureSink sink) { pictureSink_ = std::move(sink); }
-    void SetGraphNotify(PlaybackSource::EventNotify notify) { notify_ = std::move(notify); }
+    void SetPictureSink(PlaybackLayer::PictureSink sink) { pictureSink_ = std::move(sink); }
+    void SetGraphNotify(PlaybackLayer::EventNotify notify) { notify_ = std::move(notify); }
 
     // The seeking, audio and video interfaces of the open file; null when nothing is open.
-    PlaybackSource* Source() { return source_.get(); }
-    const PlaybackSource* Source() const { return source_.get(); }
+    PlaybackLayer* Source() { return source_.get(); }
+    const PlaybackLayer* Source() const { return source_.get(); }
     bool HasGraph() const { return source_ != nullptr; }
 
     PlayerState State() const { return state_; }
@@ -71,12 +77,13 @@ public:
 private:
     PlayerState state_ = kPlayerNoFile;
     std::string fileName_;
-    std::unique_ptr<PlaybackSource> source_;
+    LayerFactory makeLayer_;
+    std::unique_ptr<PlaybackLayer> source_;
     int32_t width_ = 0;
     int32_t height_ = 0;
     double verticalFactor_ = 1.0;
-    PlaybackSource::PictureSink pictureSink_;
-    PlaybackSource::EventNotify notify_;
+    PlaybackLayer::PictureSink pictureSink_;
+    PlaybackLayer::EventNotify notify_;
 };
 
 }  // namespace lumivex::video

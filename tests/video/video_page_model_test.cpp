@@ -187,7 +187,7 @@ TEST(VideoPlayer, PlaysToTheEndAndReturnsToPositionOne) {
     });
     player.SetGraphNotify([&] { notified = true; });
     ASSERT_TRUE(player.Open(testing::MjpegVideo()));
-    PlaybackSource& source = *player.Source();
+    PlaybackLayer& source = *player.Source();
     ASSERT_TRUE(source.SetTimeFormat(TimeFormat::kFrames));
     ASSERT_TRUE(source.SetPositions(25));
     EXPECT_TRUE(player.Run());
@@ -219,7 +219,7 @@ TEST(VideoPlayer, TimeFormatsAndCapabilities) {
     EXPECT_FALSE(player.Pause());
     EXPECT_TRUE(player.Run());  // without a file there is nothing to run
     ASSERT_TRUE(player.Open(testing::Mpeg4Video()));
-    PlaybackSource& source = *player.Source();
+    PlaybackLayer& source = *player.Source();
     TimeFormat format = TimeFormat::kNone;
     ASSERT_TRUE(source.GetTimeFormat(format));
     EXPECT_EQ(format, TimeFormat::kMediaTime);
