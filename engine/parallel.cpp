@@ -40,6 +40,18 @@ namespace {
 
 thread_local bool insideParallelWork = false;
 
+// How long a thread polls before it sleeps: the engine posts many short batches one after the
+// other, and waking a sleeping thread can take longer than such a batch.
+constexpr int kSpinRounds = 4000;
+
+void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#else
+    std::this_thread::yield();
+#endif
+}
+
 // Ranges handed out one by one from an atomic counter to the caller and the helper threads.
 struct Batch {
     const std::function<void(int32_t, int32_t)>* body = nullptr;
@@ -92,11 +104,15 @@ public:
             const std::lock_guard<std::mutex> lock(mutex_);
             batch_ = &batch;
             ++generation_;
+            posted_.store(generation_);
         }
         wake_.notify_all();
         insideParallelWork = true;
         batch.RunChunks();
         insideParallelWork = false;
+        for (int spin = 0; spin < kSpinRounds && batch.done.load() != batch.chunks; ++spin) {
+            CpuRelax();
+        }
         std::unique_lock<std::mutex> lock(mutex_);
         finished_.wait(lock, [&] { return busy_ == 0 && batch.done.load() == batch.chunks; });
         batch_ = nullptr;
@@ -108,6 +124,13 @@ private:
         uint64_t seen = 0;
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
+            if (!stopping_ && generation_ == seen) {
+                lock.unlock();
+                for (int spin = 0; spin < kSpinRounds && posted_.load() == seen; ++spin) {
+                    CpuRelax();
+                }
+                lock.lock();
+            }
             wake_.wait(lock,
                        [&] { return stopping_ || (batch_ != nullptr && generation_ != seen); });
             if (stopping_) {
@@ -130,6 +153,7 @@ private:
     std::condition_variable finished_;
     Batch* batch_ = nullptr;
     uint64_t generation_ = 0;
+    std::atomic<uint64_t> posted_{0};  // generation_, readable without the lock while polling
     int busy_ = 0;
     bool stopping_ = false;
 };

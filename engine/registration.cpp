@@ -60,6 +60,8 @@ void RecentreTable(MatchState& state, int32_t bestX, int32_t bestY) {
     state.sy = bestY;
 }
 
+constexpr int64_t kMinParallelPixels = 65536;
+
 // Computes every table entry still 0. The costs are independent of each other (and at least 1),
 // so they are worked out in parallel before the table is scanned in its fixed order.
 void FillMissingCosts(BytePlane ref, BytePlane frame, MatchState& state, const SearchWindow& w) {
@@ -70,7 +72,10 @@ void FillMissingCosts(BytePlane ref, BytePlane frame, MatchState& state, const S
             missing[count++] = e;
         }
     }
-    ParallelFor(count, 1, [&](int32_t begin, int32_t end) {
+    // Small windows (the coarse levels, the point searches) are not worth handing out.
+    const int64_t area = static_cast<int64_t>(w.row1 - w.row0 + 1) * (w.col1 - w.col0 + 1);
+    const int32_t perRange = area * count < kMinParallelPixels ? std::max(count, 1) : 1;
+    ParallelFor(count, perRange, [&](int32_t begin, int32_t end) {
         for (int32_t k = begin; k < end; ++k) {
             const int32_t r = missing[k] / 5;
             const int32_t c = missing[k] % 5;
