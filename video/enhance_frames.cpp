@@ -69,15 +69,8 @@ bool GatherFramesForEnhancement(VideoPageModel& page, EnhanceJob& job, MessageSi
 
 bool GatherVideoFramesIntoJob(EnhanceJob& job, const std::string& path,
                               std::optional<int64_t> position, MessageSink& messages) {
-    job.videoPath = path;
-    job.inputKind = kInputVideoChosen;
     VideoPageModel page;
-    const LoadOutcome outcome = page.Load(job, messages);
-    if (outcome == LoadOutcome::kNothingToLoad) {
-        messages.ShowMessage("Cannot open " + path);
-        return false;
-    }
-    if (outcome != LoadOutcome::kLoaded || !page.CanGather()) {
+    if (!LoadVideoPath(page, job, path, messages) || !page.CanGather()) {
         return false;
     }
     int64_t reference = page.Duration() / 2;

@@ -5,21 +5,15 @@
 #include <cctype>
 
 #include "engine/job.h"
+#include "image/image_codec.h"
 #include "video/video_page_model.h"
 
 namespace lumivex::video {
 
 bool DescribeVideo(const std::string& path, VideoInfo& info, MessageSink& messages) {
     EnhanceJob job;
-    job.videoPath = path;
-    job.inputKind = kInputVideoChosen;
     VideoPageModel page;
-    const LoadOutcome outcome = page.Load(job, messages);
-    if (outcome == LoadOutcome::kNothingToLoad) {
-        messages.ShowMessage("Cannot open " + path);
-        return false;
-    }
-    if (outcome != LoadOutcome::kLoaded) {
+    if (!LoadVideoPath(page, job, path, messages)) {
         return false;
     }
     info.width = job.width;
@@ -34,13 +28,7 @@ bool IsVideoFileName(const std::string& path) {
     static constexpr std::array<const char*, 12> kExtensions = {".avi", ".mpg", ".mpeg", ".mpe",
                                                                 ".m1v", ".m2v", ".vob",  ".mp4",
                                                                 ".m4v", ".mov", ".mkv",  ".wmv"};
-    const size_t dot = path.find_last_of("./");
-    if (dot == std::string::npos || path[dot] != '.') {
-        return false;
-    }
-    std::string extension = path.substr(dot);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string extension = LowerCaseExtension(path);
     return std::find(kExtensions.begin(), kExtensions.end(), extension) != kExtensions.end();
 }
 

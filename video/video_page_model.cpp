@@ -186,4 +186,15 @@ bool VideoPageModel::CanGather() const {
     return player_.HasGraph() && duration_ != 0;
 }
 
+bool LoadVideoPath(VideoPageModel& page, EnhanceJob& job, const std::string& path,
+                   MessageSink& messages) {
+    job.videoPath = path;
+    job.inputKind = kInputVideoChosen;
+    const LoadOutcome outcome = page.Load(job, messages);
+    if (outcome == LoadOutcome::kNothingToLoad) {
+        messages.ShowMessage("Cannot open " + path);
+    }
+    return outcome == LoadOutcome::kLoaded;
+}
+
 }  // namespace lumivex::video

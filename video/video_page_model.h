@@ -92,4 +92,9 @@ private:
     int64_t lastPosition_ = -1;
 };
 
+// Loads path into page for the command-line front end: input kind 3 with that path, then Load.
+// A path that names no file is reported as "Cannot open PATH". True when the video is loaded.
+bool LoadVideoPath(VideoPageModel& page, EnhanceJob& job, const std::string& path,
+                   MessageSink& messages);
+
 }  // namespace lumivex::video
