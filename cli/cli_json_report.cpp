@@ -1,14 +1,12 @@
 #include "cli/cli_json_report.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+
+#include "image/save_image.h"
 
 namespace lumivex::cli {
 
@@ -139,39 +137,16 @@ JsonWriter& JsonWriter::Bool(bool value) {
 }
 
 bool WriteTextFileAtomically(const std::string& path, const std::string& text, std::string* error) {
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        *error = path + ": " + std::strerror(errno);
-        return false;
-    }
-    std::size_t written = 0;
-    errno = 0;
-    while (written < text.size()) {
-        const ssize_t got = ::write(fd, text.data() + written, text.size() - written);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            break;
-        }
-        written += static_cast<std::size_t>(got);
-    }
-    bool ok = written == text.size() && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
-    int failure = ok ? 0 : (errno != 0 ? errno : EIO);
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        failure = errno;
-    }
-    if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) {
-        ok = false;
-        failure = errno;
-    }
-    if (!ok) {
-        *error = path + ": " + std::strerror(failure);
-        ::unlink(temporary.c_str());
-    }
-    return ok;
+    return ReplaceFileAtomically(
+        path,
+        [&](FileImageStream& stream, std::string* why) {
+            const auto size = static_cast<int32_t>(text.size());
+            if (size == 0 || stream.Write(text.data(), size) == size)
+                return true;
+            *why = std::strerror(stream.Error() != 0 ? stream.Error() : EIO);
+            return false;
+        },
+        error);
 }
 
 }  // namespace lumivex::cli

@@ -63,23 +63,10 @@ std::string SystemText(int error) {
     return std::strerror(error);
 }
 
-// Encodes image into the open temporary file; false with error set when anything fails.
-bool WriteTemporary(const RgbImage& image, const std::string& path, FileImageStream& stream,
-                    std::string* error) {
-    const std::unique_ptr<ImageCodec> codec = CodecForWriting(path);
-    if (!codec->Encode(stream, image)) {
-        const std::string why =
-            stream.Error() != 0 ? SystemText(stream.Error()) : codec->FailureReason();
-        return Report(error, "Cannot write " + path + ": " + why);
-    }
-    return true;
-}
-
 }  // namespace
 
-bool SaveImageToPath(const RgbImage& image, const std::string& path, std::string* error) {
-    if (image.IsEmpty())
-        return Report(error, "Cannot write " + path + ": the picture is empty");
+bool ReplaceFileAtomically(const std::string& path, const ContentWriter& write,
+                           std::string* error) {
     const std::string folder = FolderOf(path);
     std::string temporary = folder + "/.lumivex-save-XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
@@ -88,7 +75,10 @@ bool SaveImageToPath(const RgbImage& image, const std::string& path, std::string
     const mode_t mode = ModeForTarget(path);
     FileImageStream stream;
     stream.Adopt(fd);
-    bool ok = WriteTemporary(image, path, stream, error);
+    std::string why;
+    bool ok = write(stream, &why);
+    if (!ok)
+        Report(error, "Cannot write " + path + ": " + why);
     if (ok && (::fchmod(fd, mode) != 0 || !stream.Flush() || !stream.Close())) {
         ok = Report(error, "Cannot write " + path + ": " +
                                SystemText(stream.Error() != 0 ? stream.Error() : errno));
@@ -103,6 +93,21 @@ bool SaveImageToPath(const RgbImage& image, const std::string& path, std::string
     }
     SyncFolder(folder);
     return true;
+}
+
+bool SaveImageToPath(const RgbImage& image, const std::string& path, std::string* error) {
+    if (image.IsEmpty())
+        return Report(error, "Cannot write " + path + ": the picture is empty");
+    return ReplaceFileAtomically(
+        path,
+        [&](FileImageStream& stream, std::string* why) {
+            const std::unique_ptr<ImageCodec> codec = CodecForWriting(path);
+            if (codec->Encode(stream, image))
+                return true;
+            *why = stream.Error() != 0 ? SystemText(stream.Error()) : codec->FailureReason();
+            return false;
+        },
+        error);
 }
 
 }  // namespace lumivex

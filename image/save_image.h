@@ -2,8 +2,10 @@
 // anything else -> BMP), without ever leaving a half-written file behind.
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include "image/image_stream.h"
 #include "image/rgb_image.h"
 
 namespace lumivex {
@@ -12,5 +14,14 @@ namespace lumivex {
 // path only after a complete write. On failure returns false, leaves any existing file at path
 // untouched and, when error is given, says why (with the system's error text).
 bool SaveImageToPath(const RgbImage& image, const std::string& path, std::string* error);
+
+// Writes the file's new content through stream; false with why set when it cannot.
+using ContentWriter = std::function<bool(FileImageStream& stream, std::string* why)>;
+
+// The mechanism behind SaveImageToPath, for any file: write into a temporary file beside path,
+// flush it to disk, rename it over path. A replaced file keeps its permissions. On failure the
+// temporary file is removed, an existing file at path stays as it was, and error (when given)
+// reads "Cannot write PATH: reason" or "Cannot replace PATH: reason".
+bool ReplaceFileAtomically(const std::string& path, const ContentWriter& write, std::string* error);
 
 }  // namespace lumivex
