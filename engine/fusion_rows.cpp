@@ -8,6 +8,7 @@
 
 #include "engine/fusion.h"
 #include "engine/parallel.h"
+#include "engine/vector_clones.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -22,10 +23,8 @@ double DetailValue(int32_t sum) {
 }
 
 // 1·|ΔB| + 3·|ΔG| + 2·|ΔR| of every pixel of one row.
-__attribute__((target_clones("avx2", "default"))) void WeightedDifferenceRow(const uint8_t* a,
-                                                                             const uint8_t* b,
-                                                                             int32_t cols,
-                                                                             int32_t* out) {
+LUMIVEX_AVX2_CLONES void WeightedDifferenceRow(const uint8_t* a, const uint8_t* b, int32_t cols,
+                                               int32_t* out) {
     for (int32_t c = 0; c < cols; ++c) {
         const int32_t i = 3 * c;
         out[c] = std::abs(a[i] - b[i]) + 3 * std::abs(a[i + 1] - b[i + 1]) +
@@ -74,10 +73,8 @@ private:
 };
 
 // out[c] = the 3 × 3 total around column c (1 ≤ c ≤ cols − 2) of three rows of differences.
-__attribute__((target_clones("avx2", "default"))) void BoxSums(const int32_t* up,
-                                                               const int32_t* mid,
-                                                               const int32_t* down, int32_t cols,
-                                                               int32_t* column, int32_t* out) {
+LUMIVEX_AVX2_CLONES void BoxSums(const int32_t* up, const int32_t* mid, const int32_t* down,
+                                 int32_t cols, int32_t* column, int32_t* out) {
     for (int32_t c = 0; c < cols; ++c) {
         column[c] = up[c] + mid[c] + down[c];
     }
@@ -119,10 +116,8 @@ struct BlendRow {
 };
 
 // Each pixel's blend weight x; pixels outside get 2, which like any x ≥ 1 leaves them alone.
-__attribute__((target_clones("avx2", "default"))) void BlendWeights(const uint16_t* detailSums,
-                                                                    const int32_t* localSums,
-                                                                    const uint8_t* outside,
-                                                                    int32_t cols, double* x) {
+LUMIVEX_AVX2_CLONES void BlendWeights(const uint16_t* detailSums, const int32_t* localSums,
+                                      const uint8_t* outside, int32_t cols, double* x) {
     for (int32_t c = 0; c < cols; ++c) {
         const double weight = DetailValue(localSums[c]) / (DetailValue(detailSums[c]) * 4.8);
         x[c] = outside[c] != 0 ? 2.0 : weight;
@@ -132,10 +127,8 @@ __attribute__((target_clones("avx2", "default"))) void BlendWeights(const uint16
 // e = ((1 − x)·w + (n + x)·e) / (n + 1) for every sample not kept. The value is worked out for
 // kept samples too and thrown away, so that the loop has no branch; it always fits 32 bits
 // (x ≤ 20), and for blended samples it lies in 0 … 255.
-__attribute__((target_clones("avx2", "default"))) void BlendSamples(uint8_t* e, const uint8_t* w,
-                                                                    const double* x,
-                                                                    const uint8_t* kept,
-                                                                    int32_t count, double n) {
+LUMIVEX_AVX2_CLONES void BlendSamples(uint8_t* e, const uint8_t* w, const double* x,
+                                      const uint8_t* kept, int32_t count, double n) {
     for (int32_t i = 0; i < count; ++i) {
         const double v = ((1.0 - x[i]) * w[i] + (n + x[i]) * e[i]) / (n + 1.0);
         const auto blended = static_cast<uint8_t>(static_cast<int32_t>(v));

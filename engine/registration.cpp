@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "engine/parallel.h"
+#include "engine/vector_clones.h"
 
 namespace lumivex::engine {
 
@@ -88,9 +89,7 @@ void FillMissingCosts(BytePlane ref, BytePlane frame, MatchState& state, const S
 // Weighted squared colour differences of count pixels. Partial sums stay in 32 bits for at most
 // kRunPixels pixels (each term is below 6 × 255²), so the loop can use vector instructions.
 constexpr int32_t kRunPixels = 8192;
-__attribute__((target_clones("avx2", "default"))) uint32_t ColourCostRun(const uint8_t* a,
-                                                                         const uint8_t* b,
-                                                                         int32_t count) {
+LUMIVEX_AVX2_CLONES uint32_t ColourCostRun(const uint8_t* a, const uint8_t* b, int32_t count) {
     uint32_t sum = 0;
     for (int32_t i = 0; i < count * 3; i += 3) {
         const int32_t db = a[i] - b[i];
@@ -103,9 +102,8 @@ __attribute__((target_clones("avx2", "default"))) uint32_t ColourCostRun(const u
 
 // Squared differences of count samples, with 32-bit partial sums over at most kRunSamples.
 constexpr int32_t kRunSamples = 65536;
-__attribute__((target_clones("avx2", "default"))) uint32_t SquaredDifferenceRun(const uint8_t* a,
-                                                                                const uint8_t* b,
-                                                                                int32_t count) {
+LUMIVEX_AVX2_CLONES uint32_t SquaredDifferenceRun(const uint8_t* a, const uint8_t* b,
+                                                  int32_t count) {
     uint32_t sum = 0;
     for (int32_t i = 0; i < count; ++i) {
         const int32_t d = a[i] - b[i];

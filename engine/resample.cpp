@@ -7,6 +7,7 @@
 
 #include "engine/cubic_row.h"
 #include "engine/parallel.h"
+#include "engine/vector_clones.h"
 
 namespace lumivex::engine {
 
@@ -106,9 +107,8 @@ void ForEachPositionRow(BytePlane dst, Fill fill) {
 
 // Marks the positions outside 1 … lastX, 1 … lastY (a NaN one too) and moves them to (1, 1) so
 // that the sampler may read there. Written without branches so that it can use vectors.
-__attribute__((target_clones("avx2", "default"))) void MarkOutside(double* xs, double* ys,
-                                                                   int32_t count, double lastX,
-                                                                   double lastY, uint8_t* mark) {
+LUMIVEX_AVX2_CLONES void MarkOutside(double* xs, double* ys, int32_t count, double lastX,
+                                     double lastY, uint8_t* mark) {
     for (int32_t j = 0; j < count; ++j) {
         const double fx = xs[j];
         const double fy = ys[j];
@@ -120,10 +120,8 @@ __attribute__((target_clones("avx2", "default"))) void MarkOutside(double* xs, d
 }
 
 // The frame positions of destination row i under T, as ForEachWarpedPosition computes them.
-__attribute__((target_clones("avx2", "default"))) void WarpedPositions(const AffineTransform& t,
-                                                                       float sx, float y,
-                                                                       int32_t count, double* xs,
-                                                                       double* ys) {
+LUMIVEX_AVX2_CLONES void WarpedPositions(const AffineTransform& t, float sx, float y, int32_t count,
+                                         double* xs, double* ys) {
     for (int32_t j = 0; j < count; ++j) {
         TransformPoint(t, static_cast<float>(j) * sx, y, xs[j], ys[j]);
     }

@@ -9,6 +9,7 @@
 
 #include "engine/parallel.h"
 #include "engine/sharpen.h"
+#include "engine/vector_clones.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -18,8 +19,7 @@ namespace lumivex::engine {
 
 namespace {
 
-__attribute__((target_clones("avx2", "default"))) void ToReals(const uint8_t* bytes, double* reals,
-                                                               int32_t count) {
+LUMIVEX_AVX2_CLONES void ToReals(const uint8_t* bytes, double* reals, int32_t count) {
     for (int32_t i = 0; i < count; ++i) {
         reals[i] = bytes[i];
     }

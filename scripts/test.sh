@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every library, front end and test under AddressSanitizer and
-# UndefinedBehaviorSanitizer into build-test/, and runs every test with CTest.
+# UndefinedBehaviorSanitizer into build-test/, and runs every test with CTest; then the
+# ThreadSanitizer check of the engine and job suites (scripts/race-check.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,3 +14,5 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir build-test --output-on-failure -j "$(nproc)" --timeout 1200
+
+./scripts/race-check.sh
