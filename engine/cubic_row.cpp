@@ -5,11 +5,11 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/cpu_features.h"
 #include "engine/resample.h"
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#ifdef LUMIVEX_X86_KERNELS
 #include <immintrin.h>
-#define LUMIVEX_HAVE_AVX2_KERNELS 1
 #endif
 
 namespace lumivex::engine {
@@ -26,7 +26,7 @@ void CubicRowScalar(BytePlane src, const double* xs, const double* ys, const uin
     }
 }
 
-#ifdef LUMIVEX_HAVE_AVX2_KERNELS
+#ifdef LUMIVEX_X86_KERNELS
 
 // CubicWeight of taps −1 … 2 for eight fractions, with the same operations in the same order.
 __attribute__((target("avx2"), always_inline)) inline void CubicWeights8(__m256 t, __m256 w[4]) {
@@ -193,21 +193,16 @@ __attribute__((target("avx2"))) void CubicRowAvx2(BytePlane src, const double* x
     CubicRowScalar(src, xs, ys, skip, j, count, dst);
 }
 
-bool HasAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2") != 0;
-    return has;
-}
-
 #endif
 
 }  // namespace
 
 void CubicRow(BytePlane src, const double* xs, const double* ys, const uint8_t* skip, int32_t count,
               uint8_t* dst) {
-#ifdef LUMIVEX_HAVE_AVX2_KERNELS
+#ifdef LUMIVEX_X86_KERNELS
     // The gathers address the plane with 32-bit offsets.
     constexpr size_t kGatherLimit = std::numeric_limits<int32_t>::max() - 64;
-    if (src.channels == 3 && src.SampleCount() < kGatherLimit && HasAvx2()) {
+    if (src.channels == 3 && src.SampleCount() < kGatherLimit && CpuHasAvx2()) {
         CubicRowAvx2(src, xs, ys, skip, count, dst);
         return;
     }

@@ -6,11 +6,11 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/cpu_features.h"
 #include "engine/fusion.h"
 #include "engine/parallel.h"
-#include "engine/vector_clones.h"
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#ifdef LUMIVEX_X86_KERNELS
 #include <immintrin.h>
 #endif
 
@@ -149,7 +149,7 @@ void SpreadToSamplesScalar(const double* x, int32_t from, int32_t cols, double* 
     }
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#ifdef LUMIVEX_X86_KERNELS
 
 // Four pixels at a time: the weights by three permutations, the flags from a table of the
 // sixteen 12-byte patterns.
@@ -178,8 +178,7 @@ __attribute__((target("avx2"))) void SpreadToSamplesAvx2(const double* x, int32_
 }
 
 void SpreadToSamples(const double* x, int32_t cols, double* sampleX, uint8_t* sampleKept) {
-    static const bool avx2 = __builtin_cpu_supports("avx2") != 0;
-    if (avx2) {
+    if (CpuHasAvx2()) {
         SpreadToSamplesAvx2(x, cols, sampleX, sampleKept);
     } else {
         SpreadToSamplesScalar(x, 0, cols, sampleX, sampleKept);

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/cpu_features.h"
 #include "engine/parallel.h"
-#include "engine/vector_clones.h"
 
 namespace lumivex::engine {
 

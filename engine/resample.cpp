@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/cpu_features.h"
 #include "engine/cubic_row.h"
 #include "engine/parallel.h"
-#include "engine/vector_clones.h"
 
 namespace lumivex::engine {
 

@@ -7,11 +7,11 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/cpu_features.h"
 #include "engine/parallel.h"
 #include "engine/sharpen.h"
-#include "engine/vector_clones.h"
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#ifdef LUMIVEX_X86_KERNELS
 #include <immintrin.h>
 #endif
 
@@ -46,7 +46,7 @@ void SharpenSamplesScalar(uint8_t* row, const uint8_t* blurred, int32_t from, in
     }
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#ifdef LUMIVEX_X86_KERNELS
 
 // RoundToByte of four sums (each divided by divisor first when divide is set).
 __attribute__((target("avx2"))) void StoreRoundedBytes(__m256d sum, bool divide, double divisor,
@@ -124,14 +124,9 @@ __attribute__((target("avx2"))) void SharpenSamplesAvx2(uint8_t* row, const uint
     SharpenSamplesScalar(row, blurred, i, count, amount, threshold);
 }
 
-bool HasAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2") != 0;
-    return has;
-}
-
 void WeightedSums(const double* const* taps, const double* weights, int32_t n, int32_t count,
                   bool divide, double divisor, uint8_t* out) {
-    if (HasAvx2()) {
+    if (CpuHasAvx2()) {
         WeightedSumsAvx2(taps, weights, n, count, divide, divisor, out);
     } else {
         WeightedSumsScalar(taps, weights, n, 0, count, divide, divisor, out);
@@ -140,7 +135,7 @@ void WeightedSums(const double* const* taps, const double* weights, int32_t n, i
 
 void SharpenSamples(uint8_t* row, const uint8_t* blurred, int32_t count, double amount,
                     double threshold) {
-    if (HasAvx2()) {
+    if (CpuHasAvx2()) {
         SharpenSamplesAvx2(row, blurred, count, amount, threshold);
     } else {
         SharpenSamplesScalar(row, blurred, 0, count, amount, threshold);
