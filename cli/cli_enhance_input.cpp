@@ -1,6 +1,6 @@
 #include "cli/cli_enhance_input.h"
 
-#include "image/input_set.h"
+#include "job/input_set.h"
 
 namespace lumivex::cli {
 

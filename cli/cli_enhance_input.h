@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/command.h"
-#include "engine/job.h"
+#include "job/job.h"
 #include "image/message_sink.h"
 
 namespace lumivex::cli {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/job.h"
+#include "job/job.h"
 
 namespace lumivex::cli {
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "engine/job.h"
+#include "job/job.h"
 
 namespace lumivex::cli {
 

@@ -16,7 +16,7 @@
 #include "cli/cli_stderr_sink.h"
 #include "cli/cli_video.h"
 #include "cli/command.h"
-#include "engine/job.h"
+#include "job/job.h"
 #include "image/save_image.h"
 #include "profiles/aspect_choice.h"
 #include "profiles/profile_list.h"

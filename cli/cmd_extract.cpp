@@ -9,7 +9,7 @@
 #include "cli/cli_stderr_sink.h"
 #include "cli/cli_video.h"
 #include "cli/command.h"
-#include "engine/job.h"
+#include "job/job.h"
 #include "video/frame_extraction.h"
 #include "video/video_page_model.h"
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "image/input_set.h"
+#include "job/input_set.h"
 #include "video/debug_message.h"
 #include "video/gather_frames.h"
 #include "video/split_fields.h"

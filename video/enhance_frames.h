@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/job.h"
+#include "job/job.h"
 #include "image/message_sink.h"
 #include "video/time_format.h"
 

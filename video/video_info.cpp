@@ -4,7 +4,7 @@
 #include <array>
 #include <cctype>
 
-#include "engine/job.h"
+#include "job/job.h"
 #include "image/image_codec.h"
 #include "video/video_page_model.h"
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/job.h"
+#include "job/job.h"
 #include "image/message_sink.h"
 #include "video/time_format.h"
 #include "video/video_player.h"

@@ -1,7 +1,7 @@
 #include "app/core/enhance_command.h"
 
 #include "app/core/workflow.h"
-#include "engine/job.h"
+#include "job/job.h"
 #include "image/message_sink.h"
 
 namespace lumivex {

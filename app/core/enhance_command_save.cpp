@@ -1,6 +1,6 @@
 #include "app/core/enhance_command_save.h"
 
-#include "engine/job.h"
+#include "job/job.h"
 #include "image/message_sink.h"
 #include "image/save_image.h"
 

@@ -1,6 +1,6 @@
 #include "app/core/profile_dialog_model.h"
 
-#include "engine/job.h"
+#include "job/job.h"
 #include "profiles/aspect_choice.h"
 #include "profiles/profile_list.h"
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/job.h"
+#include "job/job.h"
 
 namespace lumivex {
 

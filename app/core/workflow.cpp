@@ -1,7 +1,7 @@
 #include "app/core/workflow.h"
 
 #include "app/core/command_ids.h"
-#include "engine/job.h"
+#include "job/job.h"
 
 namespace lumivex {
 

@@ -16,7 +16,7 @@ inline constexpr const char* kSelection = "Selection";
 inline constexpr const char* kEnhance = "Enhance";
 }  // namespace step
 
-// Input kinds are the job's InputKind values (engine/job.h).
+// Input kinds are the job's InputKind values (job/job.h).
 bool IsImageSetKind(int32_t inputKind);
 
 // True for the four step names (compared exactly).

@@ -13,7 +13,7 @@
 #include "app/core/workflow.h"
 #include "app/ui/message_box_sink.h"
 #include "app/ui/workflow_host.h"
-#include "engine/job.h"
+#include "job/job.h"
 #include "profiles/profile_list.h"
 
 class QAction;

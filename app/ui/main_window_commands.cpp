@@ -18,7 +18,7 @@
 #include "app/ui/main_window.h"
 #include "app/ui/step_container.h"
 #include "app/ui/video_step_page.h"
-#include "image/input_set.h"
+#include "job/input_set.h"
 
 namespace lumivex {
 

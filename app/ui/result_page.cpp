@@ -2,7 +2,7 @@
 
 #include "app/core/view_geometry.h"
 #include "app/ui/workflow_host.h"
-#include "engine/job.h"
+#include "job/job.h"
 
 namespace lumivex {
 

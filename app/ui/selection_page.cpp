@@ -6,7 +6,7 @@
 
 #include "app/core/command_ids.h"
 #include "app/ui/workflow_host.h"
-#include "engine/job.h"
+#include "job/job.h"
 
 namespace lumivex {
 

@@ -9,7 +9,7 @@
 #include "app/ui/progress_window.h"
 #include "app/ui/video_view.h"
 #include "app/ui/workflow_host.h"
-#include "engine/job.h"
+#include "job/job.h"
 #include "video/enhance_frames.h"
 
 namespace lumivex {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/core/command_ids.h"
-#include "engine/job.h"
+#include "job/job.h"
 
 namespace lumivex {
 namespace {

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/job.h"
+#include "job/job.h"
 #include "profiles/profile_list.h"
 
 namespace lumivex::testing_support {

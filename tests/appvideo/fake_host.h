@@ -13,7 +13,7 @@
 #include "app/core/settings_store.h"
 #include "app/ui/progress_window.h"
 #include "app/ui/workflow_host.h"
-#include "engine/job.h"
+#include "job/job.h"
 #include "image/message_sink.h"
 
 namespace lumivex::testing {

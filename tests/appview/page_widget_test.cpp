@@ -9,7 +9,7 @@
 #include "app/ui/result_page.h"
 #include "app/ui/selection_page.h"
 #include "app/ui/workflow_host.h"
-#include "engine/job.h"
+#include "job/job.h"
 #include "image/message_sink.h"
 #include "image/rgb_image.h"
 #include "tests/appview/qt_test_app.h"

@@ -1,4 +1,4 @@
-#include "image/input_set.h"
+#include "job/input_set.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "engine/job.h"
+#include "job/job.h"
 #include "image/rgb_image.h"
 #include "image/save_image.h"
 

@@ -1,4 +1,4 @@
-#include "engine/job.h"
+#include "job/job.h"
 
 #include <gtest/gtest.h>
 

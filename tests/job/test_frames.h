@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/job.h"
+#include "job/job.h"
 
 namespace lumivex::testing_frames {
 

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "engine/job.h"
+#include "job/job.h"
 #include "test_frames.h"
 
 namespace lumivex {

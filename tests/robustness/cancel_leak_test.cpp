@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "engine/enhance_progress.h"
-#include "engine/job.h"
+#include "job/job.h"
 #include "tests/job/test_frames.h"
 #include "tests/robustness/allocation_meter.h"
 

@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/job.h"
-#include "image/input_set.h"
+#include "job/job.h"
+#include "job/input_set.h"
 #include "image/message_sink.h"
 #include "image/read_image.h"
 #include "tests/robustness/bmp_builder.h"

@@ -1,8 +1,8 @@
-#include "image/input_set.h"
+#include "job/input_set.h"
 
 #include <sys/stat.h>
 
-#include "engine/job.h"
+#include "job/job.h"
 #include "image/image_codec.h"
 #include "image/image_stream.h"
 #include "image/read_image.h"

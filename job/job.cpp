@@ -1,4 +1,4 @@
-#include "engine/job.h"
+#include "job/job.h"
 
 #include <cstdlib>
 
@@ -26,6 +26,7 @@ void EnhanceJob::Reset() {
     referenceIndex = -1;
     profileIndex = 0;
     params.Clear();
+    method = ReconstructionMethod::kStandard;
     interlaced = false;
     resultReady = false;
     inputKind = kInputNone;

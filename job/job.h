@@ -33,6 +33,10 @@ enum InputKind : int32_t {
     kInputVideoGathered = 5,      // frames gathered for the current reference
 };
 
+// Which reconstruction turns the registered frames into the result: the standard engine
+// (SuperResolve, the default) or the slower high-quality reconstruction.
+enum class ReconstructionMethod : int32_t { kStandard = 0, kQuality = 1 };
+
 struct EnhanceJob {
     EnhanceJob() = default;
     EnhanceJob(const EnhanceJob&) = delete;
@@ -57,6 +61,8 @@ struct EnhanceJob {
     int32_t referenceIndex = -1;
     int32_t profileIndex = 0;  // into the ProfileList
     EnhanceParams params;      // the profile loaded when the enhancement starts
+    // Set from the profile by LoadJobProfile; a front end may override it after loading.
+    ReconstructionMethod method = ReconstructionMethod::kStandard;
     bool interlaced = false;   // each frame holds its two fields as its two halves
     bool resultReady = false;  // set by the worker when the run succeeded
     std::string videoPath;
