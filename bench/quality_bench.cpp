@@ -111,9 +111,8 @@ void PrintRow(const std::string& set, const std::string& method, double ms, cons
     if (method == "cubic") {
         cubicLuma = q.psnrLuma;
     }
-    std::printf("%-26s %-13s %8.2f %8.2f %7.4f %+8.2f %+8.2f %10.1f\n", set.c_str(),
-                method.c_str(), q.psnrLuma, q.psnrRgb, q.ssimLuma, q.psnrLuma - cubicLuma,
-                q.meanLevel, ms);
+    std::printf("%-26s %-13s %8.2f %8.2f %7.4f %+8.2f %+8.2f %10.1f\n", set.c_str(), method.c_str(),
+                q.psnrLuma, q.psnrRgb, q.ssimLuma, q.psnrLuma - cubicLuma, q.meanLevel, ms);
 }
 
 }  // namespace
@@ -131,10 +130,11 @@ int main(int argc, char** argv) {
         lumivex::SetEngineThreadCount(o.threads);
     }
     const std::vector<NamedMethod> methods = ChosenMethods(o);
-    std::printf("# threads %d, median of %d; PSNR-Y and SSIM-Y on luminance (BT.601), PSNR-RGB "
-                "over R, G, B; SSIM 11x11 Gaussian sigma 1.5; gain = PSNR-Y minus cubic's; "
-                "level = mean(result - truth)\n",
-                lumivex::EngineThreadCount(), o.repeat);
+    std::printf(
+        "# threads %d, median of %d; PSNR-Y and SSIM-Y on luminance (BT.601), PSNR-RGB "
+        "over R, G, B; SSIM 11x11 Gaussian sigma 1.5; gain = PSNR-Y minus cubic's; "
+        "level = mean(result - truth)\n",
+        lumivex::EngineThreadCount(), o.repeat);
     std::printf("%-26s %-13s %8s %8s %7s %8s %8s %10s\n", "set", "method", "PSNR-Y", "PSNR-RGB",
                 "SSIM-Y", "gain dB", "level", "time ms");
     int failures = 0;
