@@ -65,41 +65,47 @@ Taps CentredTaps(int32_t srcSize, int32_t dstSize) {
     return taps;
 }
 
-}  // namespace
+// Where sample (line, position) of a 3-channel plane lies: line × line + position × step.
+struct Strides {
+    size_t line;
+    size_t step;
+};
 
-void CentredCubic(const Picture& src, Picture& dst) {
-    const Taps across = CentredTaps(src.width, dst.width);
-    const Taps down = CentredTaps(src.height, dst.height);
-    auto clampRow = [&](int32_t r) { return std::clamp(r, 0, src.height - 1); };
-    auto clampCol = [&](int32_t c) { return std::clamp(c, 0, src.width - 1); };
-    // Horizontal pass into a src.height × dst.width real plane, then the vertical pass.
-    std::vector<float> rows(static_cast<size_t>(src.height) * dst.width * 3);
-    for (int32_t r = 0; r < src.height; ++r) {
-        for (int32_t c = 0; c < dst.width; ++c) {
+// Resamples every line of in (length inLength, borders repeated) with taps into out.
+template <typename T>
+void CubicPass(const T* in, float* out, const Taps& taps, int32_t lines, int32_t inLength,
+               Strides from, Strides to) {
+    const auto outLength = static_cast<int32_t>(taps.first.size());
+    for (int32_t l = 0; l < lines; ++l) {
+        for (int32_t d = 0; d < outLength; ++d) {
             for (int32_t ch = 0; ch < 3; ++ch) {
                 float v = 0;
                 for (int32_t k = 0; k < 4; ++k) {
-                    const int32_t sc = clampCol(across.first[c] + k);
-                    v += across.weights[c * 4 + k] *
-                         src.pixels[(static_cast<size_t>(r) * src.width + sc) * 3 + ch];
+                    const auto p =
+                        static_cast<size_t>(std::clamp(taps.first[d] + k, 0, inLength - 1));
+                    v += taps.weights[d * 4 + k] *
+                         static_cast<float>(in[l * from.line + p * from.step + ch]);
                 }
-                rows[(static_cast<size_t>(r) * dst.width + c) * 3 + ch] = v;
+                out[l * to.line + static_cast<size_t>(d) * to.step + ch] = v;
             }
         }
     }
-    for (int32_t r = 0; r < dst.height; ++r) {
-        for (int32_t c = 0; c < dst.width; ++c) {
-            for (int32_t ch = 0; ch < 3; ++ch) {
-                float v = 0;
-                for (int32_t k = 0; k < 4; ++k) {
-                    const int32_t sr = clampRow(down.first[r] + k);
-                    v += down.weights[r * 4 + k] *
-                         rows[(static_cast<size_t>(sr) * dst.width + c) * 3 + ch];
-                }
-                dst.pixels[(static_cast<size_t>(r) * dst.width + c) * 3 + ch] =
-                    static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L));
-            }
-        }
+}
+
+}  // namespace
+
+void CentredCubic(const Picture& src, Picture& dst) {
+    const size_t srcRow = static_cast<size_t>(src.width) * 3;
+    const size_t dstRow = static_cast<size_t>(dst.width) * 3;
+    // Along the rows into a src.height × dst.width real plane, then down its columns.
+    std::vector<float> rows(static_cast<size_t>(src.height) * dstRow);
+    CubicPass(src.pixels.data(), rows.data(), CentredTaps(src.width, dst.width), src.height,
+              src.width, {srcRow, 3}, {dstRow, 3});
+    std::vector<float> out(static_cast<size_t>(dst.height) * dstRow);
+    CubicPass(rows.data(), out.data(), CentredTaps(src.height, dst.height), dst.width, src.height,
+              {3, dstRow}, {3, dstRow});
+    for (size_t i = 0; i < out.size(); ++i) {
+        dst.pixels[i] = static_cast<uint8_t>(std::clamp(std::lround(out[i]), 0L, 255L));
     }
 }
 
