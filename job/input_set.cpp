@@ -2,11 +2,11 @@
 
 #include <sys/stat.h>
 
+#include "job/job.h"
 #include "image/image_codec.h"
 #include "image/image_stream.h"
 #include "image/read_image.h"
 #include "image/rgb_image.h"
-#include "job/job.h"
 
 namespace lumivex {
 
