@@ -72,4 +72,9 @@ const char* WritableFormatsText() {
     return "BMP (.bmp), JPEG (.jpg, .jpeg), PNG (.png), TIFF (.tif, .tiff)";
 }
 
+std::string UnwritableNameText(const std::string& path) {
+    return "Cannot write " + path + ": its extension names no format Lumivex writes; use " +
+           WritableFormatsText();
+}
+
 }  // namespace lumivex

@@ -56,5 +56,7 @@ std::unique_ptr<ImageCodec> CodecForWriting(const std::string& path);
 // The formats CodecForWriting knows, for messages that refuse a name:
 // "BMP (.bmp), JPEG (.jpg, .jpeg), PNG (.png), TIFF (.tif, .tiff)".
 const char* WritableFormatsText();
+// "Cannot write PATH: its extension names no format Lumivex writes; use BMP (.bmp), ...".
+std::string UnwritableNameText(const std::string& path);
 
 }  // namespace lumivex
