@@ -16,8 +16,9 @@
 #include "cli/cli_stderr_sink.h"
 #include "cli/cli_video.h"
 #include "cli/command.h"
-#include "job/job.h"
+#include "image/image_codec.h"
 #include "image/save_image.h"
+#include "job/job.h"
 #include "profiles/aspect_choice.h"
 #include "profiles/profile_list.h"
 
@@ -127,6 +128,9 @@ std::optional<Failure> ParseArguments(const std::vector<std::string>& args,
     }
     if (options.output.empty()) {
         return Failure{2, "no output given (-o OUTPUT)"};
+    }
+    if (!CodecForWriting(options.output)) {
+        return Failure{2, UnwritableNameText(options.output)};
     }
     if (options.aspect != "auto" && !AspectFactorFromText(options.aspect, 1, 1)) {
         return Failure{2, "--aspect needs auto or a ratio such as 16:9, not " + options.aspect};
