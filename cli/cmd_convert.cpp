@@ -1,9 +1,11 @@
 // lumivex-cli convert IN OUT: reads a picture with the program's own codecs and writes it as a
 // 24-bit BMP or JPEG (chosen by OUT's extension).
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/cli_paths.h"
 #include "cli/command.h"
 #include "image/read_image.h"
 #include "image/rgb_image.h"
@@ -46,6 +48,10 @@ int RunConvert(const std::vector<std::string>& args) {
         return 2;
     }
 
+    if (std::optional<std::string> problem = OverlapProblem({paths[0]}, {{"OUT", paths[1]}})) {
+        std::fprintf(stderr, "lumivex-cli convert: %s\n", problem->c_str());
+        return 2;
+    }
     RgbImage image;
     std::string error;
     if (!ReadImageFile(paths[0], image, &error)) {

@@ -42,4 +42,8 @@ std::unique_ptr<ImageCodec> CodecForWriting(const std::string& path) {
     return std::make_unique<BmpCodec>();
 }
 
+std::string WritableFormatsText() {
+    return "BMP (.bmp), JPEG (.jpg, .jpeg)";
+}
+
 }  // namespace lumivex

@@ -47,5 +47,8 @@ std::string LowerCaseExtension(const std::string& path);
 std::unique_ptr<ImageCodec> CodecForReading(const std::string& path);
 // ".jpg"/".jpeg" -> JPEG; anything else, including no extension -> BMP.
 std::unique_ptr<ImageCodec> CodecForWriting(const std::string& path);
+// The formats CodecForWriting writes, with their extensions, for messages:
+// "BMP (.bmp), JPEG (.jpg, .jpeg)".
+std::string WritableFormatsText();
 
 }  // namespace lumivex
