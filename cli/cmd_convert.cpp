@@ -1,9 +1,11 @@
 // lumivex-cli convert IN OUT: reads a picture with the program's own codecs and writes it as a
 // 24-bit BMP, JPEG, PNG or TIFF (chosen by OUT's extension).
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/cli_paths.h"
 #include "cli/command.h"
 #include "image/image_codec.h"
 #include "image/read_image.h"
@@ -50,6 +52,10 @@ int RunConvert(const std::vector<std::string>& args) {
 
     if (!CodecForWriting(paths[1])) {
         std::fprintf(stderr, "lumivex-cli convert: %s\n", UnwritableNameText(paths[1]).c_str());
+        return 2;
+    }
+    if (std::optional<std::string> problem = OverlapProblem({paths[0]}, {{"OUT", paths[1]}})) {
+        std::fprintf(stderr, "lumivex-cli convert: %s\n", problem->c_str());
         return 2;
     }
     RgbImage image;

@@ -12,6 +12,7 @@
 #include "cli/cli_enhance_report.h"
 #include "cli/cli_job_runner.h"
 #include "cli/cli_json_report.h"
+#include "cli/cli_paths.h"
 #include "cli/cli_profile_options.h"
 #include "cli/cli_stderr_sink.h"
 #include "cli/cli_video.h"
@@ -194,14 +195,19 @@ int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptW
     if (!SaveImageToPath(job.result, options.output, &error)) {
         return Report(Failure{1, "cannot write " + options.output + ": " + error});
     }
-    if (!options.report.empty() &&
-        !WriteTextFileAtomically(options.report, EnhanceReportJson(job, record), &error)) {
+    const bool reportToStdout = options.report == "-";
+    if (reportToStdout) {
+        std::fputs(EnhanceReportJson(job, record).c_str(), stdout);
+    } else if (!options.report.empty() &&
+               !WriteTextFileAtomically(options.report, EnhanceReportJson(job, record), &error)) {
         return Report(Failure{1, "cannot write the report: " + error});
     }
     if (!options.quiet) {
-        std::printf("%s", RegistrationSummary(job, record).c_str());
-        std::printf("Wrote %s (%dx%d, profile %s)\n", options.output.c_str(), record.output.width,
-                    record.output.height, record.profile.c_str());
+        // With the report on stdout, the lines for people go to stderr.
+        std::FILE* people = reportToStdout ? stderr : stdout;
+        std::fprintf(people, "%s", RegistrationSummary(job, record).c_str());
+        std::fprintf(people, "Wrote %s (%dx%d, profile %s)\n", options.output.c_str(),
+                     record.output.width, record.output.height, record.profile.c_str());
     }
     return 0;
 }
@@ -214,6 +220,13 @@ int RunEnhance(const std::vector<std::string>& args) {
     if (options.help) {
         std::printf("usage: lumivex-cli %s\n", kUsage);
         return 0;
+    }
+    std::vector<OutputPath> outputs = {{"-o", options.output}};
+    if (!options.report.empty() && options.report != "-") {
+        outputs.push_back({"--report", options.report});
+    }
+    if (std::optional<std::string> problem = OverlapProblem(options.inputs, outputs)) {
+        return Report(Failure{2, *problem});
     }
     const InterruptWatch watch;  // from here on, Ctrl-C cancels and nothing is written
     ProfileList profiles;
