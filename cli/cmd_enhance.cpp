@@ -29,7 +29,8 @@ namespace {
 
 constexpr char kUsage[] =
     "enhance [--reference N] [--at POSITION] [--profile FILE|NAME | --scale S | --max-size WxH "
-    "[--proportional true|false]] [--aspect auto|A:B] [--report FILE.json] [--quiet] "
+    "[--proportional true|false]] [--aspect auto|A:B] [--method standard|quality] "
+    "[--report FILE.json] [--quiet] "
     "INPUT... -o OUTPUT";
 
 struct EnhanceOptions {
@@ -39,6 +40,7 @@ struct EnhanceOptions {
     std::optional<int64_t> position;  // --at, for a video input
     ProfileOptions profile;
     std::string aspect = "auto";
+    std::optional<ReconstructionMethod> method;  // --method; absent: what the profile says
     std::string report;
     bool quiet = false;
     bool help = false;
@@ -76,6 +78,12 @@ bool TakeValue(const std::string& option, std::string& value, EnhanceOptions& op
         options.aspect = value;
     } else if (option == "--report") {
         options.report = value;
+    } else if (option == "--method") {
+        if (value != "standard" && value != "quality") {
+            return false;
+        }
+        options.method =
+            value == "quality" ? ReconstructionMethod::kQuality : ReconstructionMethod::kStandard;
     } else {
         return TakeProfileOption(option, value, options.profile);
     }
@@ -84,7 +92,8 @@ bool TakeValue(const std::string& option, std::string& value, EnhanceOptions& op
 
 bool IsValueOption(const std::string& option) {
     return option == "-o" || option == "--output" || option == "--reference" || option == "--at" ||
-           option == "--aspect" || option == "--report" || IsProfileOption(option);
+           option == "--aspect" || option == "--report" || option == "--method" ||
+           IsProfileOption(option);
 }
 
 std::optional<Failure> ParseArguments(const std::vector<std::string>& args,
@@ -242,6 +251,11 @@ int RunEnhance(const std::vector<std::string>& args) {
         return Report(*failure);
     }
     job.params = params;
+    std::string methodWarning;
+    job.method = options.method ? *options.method : ReconstructionMethodOf(params, &methodWarning);
+    if (!methodWarning.empty()) {
+        std::fprintf(stderr, "lumivex-cli enhance: %s\n", methodWarning.c_str());
+    }
     ApplyAspect(job, options.aspect);
     record.output = ComputeOutputSize(job, job.params);
     const std::string refusal = EnhancementRefusal(job, record.output);
