@@ -155,10 +155,13 @@ struct RgbaImageEnd {
     void operator()(TIFFRGBAImage* img) const { TIFFRGBAImageEnd(img); }
 };
 
-// Rows per call of the RGBA interface, whose raster holds 4 bytes a pixel.
-uint32_t RgbaBandRows(uint32_t width) {
+// Rows per call of the RGBA interface, whose raster holds 4 bytes a pixel. Each call decodes
+// its strips from their first row, so a band as tall as the memory allows keeps a picture stored
+// as one long compressed strip (common for fax files) from being decoded once per band.
+uint32_t RgbaBandRows(uint32_t width, uint32_t height) {
     constexpr uint64_t kBandBytes = uint64_t{8} << 20;
-    return static_cast<uint32_t>(std::clamp<uint64_t>(kBandBytes / (uint64_t{width} * 4), 1, 64));
+    return static_cast<uint32_t>(
+        std::clamp<uint64_t>(kBandBytes / (uint64_t{width} * 4), 1, height));
 }
 
 // libtiff gives associated (premultiplied) R,G,B,A packed into 32 bits, top row first.
@@ -172,7 +175,7 @@ bool ReadThroughRgba(TIFF* tif, const Layout& l, RgbImage& image, TiffMessages& 
     }
     std::unique_ptr<TIFFRGBAImage, RgbaImageEnd> end(&img);
     img.req_orientation = ORIENTATION_TOPLEFT;
-    const uint32_t band = RgbaBandRows(l.width);
+    const uint32_t band = RgbaBandRows(l.width, l.height);
     std::vector<uint32_t> raster(static_cast<size_t>(l.width) * band);
     for (uint32_t top = 0; top < l.height; top += band) {
         const uint32_t rows = std::min(band, l.height - top);
