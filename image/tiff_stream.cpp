@@ -88,7 +88,9 @@ toff_t SeekProc(thandle_t handle, toff_t offset, int whence) {
     } else {
         return kFailed;
     }
-    if (target < state.base || !SeekTo(*state.stream, target))
+    // A damaged offset far past the end would otherwise be walked to in 2 GB steps.
+    if (target < state.base || (state.reading && target > state.stream->Size()) ||
+        !SeekTo(*state.stream, target))
         return kFailed;
     return static_cast<toff_t>(target - state.base);
 }
@@ -121,6 +123,7 @@ TiffHandle OpenTiff(TiffStreamState& state, const char* mode) {
     static const bool silenced = SilenceGlobalHandlers();
     (void)silenced;
     state.base = state.stream->Tell();
+    state.reading = mode[0] == 'r';
     if (state.base < 0) {
         state.messages.error = "The stream has no position";
         return nullptr;

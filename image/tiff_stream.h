@@ -29,6 +29,7 @@ using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
 struct TiffStreamState {
     ImageStream* stream = nullptr;
     int64_t base = 0;
+    bool reading = false;  // set by OpenTiff: seeks past the end of the data then fail
     TiffMessages messages;
 };
 
