@@ -1,0 +1,34 @@
+#include "job/picture_coordinates.h"
+
+namespace lumivex {
+
+ImageLines ImageLinesOf(const EnhanceJob& job, int32_t engineIndex) {
+    const double lastLine = job.height - 1.0;
+    if (!job.interlaced) {
+        return {lastLine, 1.0};
+    }
+    // The first field holds the even stored rows, the second the odd ones.
+    return {lastLine - engineIndex % 2, 2.0};
+}
+
+PictureMotion PictureMotionOf(const EnhanceJob& job, const RegistrationReport& report) {
+    // Reference line Y = c - k r and image line Y' = c' - k r'. Substituting into
+    // x' = (1 + p0) x + p1 r + p2, r' = p3 x + (1 + p4) r + p5 gives the picture transform.
+    const ImageLines ref = ImageLinesOf(job, EngineInputOf(job).reference);
+    const ImageLines image = ImageLinesOf(job, report.index);
+    const double k = ref.lineStep;
+    const double c = ref.firstLine;
+    const double* p = report.transform;
+    PictureMotion motion;
+    motion.shiftX = report.shiftX;
+    motion.shiftY = image.firstLine - c - k * report.shiftY;
+    motion.transform[0] = p[0];
+    motion.transform[1] = -p[1] / k;
+    motion.transform[2] = p[2] + p[1] * c / k;
+    motion.transform[3] = -k * p[3];
+    motion.transform[4] = p[4];
+    motion.transform[5] = image.firstLine - c - p[4] * c - k * p[5];
+    return motion;
+}
+
+}  // namespace lumivex
