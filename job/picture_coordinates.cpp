@@ -2,6 +2,13 @@
 
 namespace lumivex {
 
+namespace {
+// Negated zeros print as "-0"; adding zero makes them plain zeros.
+double Plain(double value) {
+    return value + 0.0;
+}
+}  // namespace
+
 ImageLines ImageLinesOf(const EnhanceJob& job, int32_t engineIndex) {
     const double lastLine = job.height - 1.0;
     if (!job.interlaced) {
@@ -20,14 +27,14 @@ PictureMotion PictureMotionOf(const EnhanceJob& job, const RegistrationReport& r
     const double c = ref.firstLine;
     const double* p = report.transform;
     PictureMotion motion;
-    motion.shiftX = report.shiftX;
-    motion.shiftY = image.firstLine - c - k * report.shiftY;
-    motion.transform[0] = p[0];
-    motion.transform[1] = -p[1] / k;
-    motion.transform[2] = p[2] + p[1] * c / k;
-    motion.transform[3] = -k * p[3];
-    motion.transform[4] = p[4];
-    motion.transform[5] = image.firstLine - c - p[4] * c - k * p[5];
+    motion.shiftX = Plain(report.shiftX);
+    motion.shiftY = Plain(image.firstLine - c - k * report.shiftY);
+    motion.transform[0] = Plain(p[0]);
+    motion.transform[1] = Plain(-p[1] / k);
+    motion.transform[2] = Plain(p[2] + p[1] * c / k);
+    motion.transform[3] = Plain(-k * p[3]);
+    motion.transform[4] = Plain(p[4]);
+    motion.transform[5] = Plain(image.firstLine - c - p[4] * c - k * p[5]);
     return motion;
 }
 
