@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "cli/command.h"
-#include "job/job.h"
 #include "image/message_sink.h"
+#include "job/job.h"
 
 namespace lumivex::cli {
 
@@ -18,6 +18,7 @@ struct EnhanceInputRequest {
     std::vector<std::string> inputs;  // as given on the command line
     int32_t reference = 0;            // --reference: which input (or video frame) is the reference
     std::optional<int64_t> position;  // --at: the video position the frames are gathered around
+    bool fields = true;               // --no-fields: a video's frames enter whole
 };
 
 struct EnhanceInputSource {

@@ -4,6 +4,7 @@
 
 #include "cli/cli_enhance_input.h"
 #include "cli/cli_json_report.h"
+#include "job/picture_coordinates.h"
 
 namespace lumivex::cli {
 
@@ -18,9 +19,10 @@ void WriteImage(JsonWriter& json, const EnhanceJob& job, const EnhanceRunRecord&
     const auto found = record.reports.find(index);
     if (index != reference && found != record.reports.end()) {
         const RegistrationReport& report = found->second;
-        json.Key("shift").BeginArray().Real(report.shiftX).Real(report.shiftY).EndArray();
+        const PictureMotion motion = PictureMotionOf(job, report);
+        json.Key("shift").BeginArray().Real(motion.shiftX).Real(motion.shiftY).EndArray();
         json.Key("transform").BeginArray();
-        for (const double p : report.transform) {
+        for (const double p : motion.transform) {
             json.Real(p);
         }
         json.EndArray();
@@ -64,6 +66,7 @@ std::string EnhanceReportJson(const EnhanceJob& job, const EnhanceRunRecord& rec
     json.EndObject();
     json.Key("profile").String(record.profile);
     json.Key("reference").Int(input.reference);
+    json.Key("coordinates").String(kPictureCoordinatesText);
     json.Key("output").BeginObject();
     json.Key("width").Int(record.output.width);
     json.Key("height").Int(record.output.height);
@@ -93,14 +96,16 @@ std::string RegistrationSummary(const EnhanceJob& job, const EnhanceRunRecord& r
             std::snprintf(line, sizeof line, "  %2d  %-28s not registered\n", i, name.c_str());
         } else if (job.method == ReconstructionMethod::kQuality) {
             const RegistrationReport& r = found->second;
+            const PictureMotion m = PictureMotionOf(job, r);
             std::snprintf(line, sizeof line,
                           "  %2d  %-28s shift %+7.2f %+7.2f  difference %8.1f  weight %4.2f\n", i,
-                          name.c_str(), r.shiftX, r.shiftY, r.difference, r.weight);
+                          name.c_str(), m.shiftX, m.shiftY, r.difference, r.weight);
         } else {
             const RegistrationReport& r = found->second;
+            const PictureMotion m = PictureMotionOf(job, r);
             std::snprintf(line, sizeof line,
                           "  %2d  %-28s shift %+7.2f %+7.2f  difference %8.1f / limit %8.1f  %s\n",
-                          i, name.c_str(), r.shiftX, r.shiftY, r.difference, r.limit,
+                          i, name.c_str(), m.shiftX, m.shiftY, r.difference, r.limit,
                           r.accepted ? "fused" : "rejected");
         }
         text += line;

@@ -10,6 +10,10 @@
 
 namespace lumivex::cli {
 
+// How the report's shifts and transforms are counted.
+inline constexpr const char* kPictureCoordinatesText =
+    "picture: origin at the top-left pixel, x right, y down, in input pixels";
+
 struct EnhanceRunRecord {
     std::vector<std::string> files;  // the input files that were read
     std::string profile;             // the profile's name, path or the ad-hoc settings

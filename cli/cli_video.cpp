@@ -6,6 +6,7 @@
 
 #include "cli/cli_json.h"
 #include "video/video_info.h"
+#include "video/video_page_model.h"
 
 namespace lumivex::cli {
 
@@ -25,6 +26,40 @@ std::string Joined(const CollectingMessageSink& messages) {
     return text.empty() ? "cannot be loaded" : text;
 }
 
+std::string VideoJson(const std::string& path, const video::VideoInfo& info) {
+    JsonLine line;
+    line.Add("path", path);
+    line.Add("type", "video").Add("width", info.width).Add("height", info.height);
+    line.Add("frames", info.frames);
+    line.Add("time_format", video::TimeFormatName(info.timeFormat));
+    line.Add("duration", info.duration).AddRaw("seconds", Number(info.seconds));
+    line.AddRaw("vertical_factor", Number(info.verticalFactor));
+    line.Add("interlacing", video::InterlacingName(info.interlacing));
+    line.Add("desktop_opens", info.desktopRefusal.empty());
+    if (!info.desktopRefusal.empty()) {
+        line.Add("desktop_message", info.desktopRefusal);
+    }
+    return line.Text();
+}
+
+std::string VideoText(const std::string& path, const video::VideoInfo& info) {
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  "%s: video, %d x %d, %lld frames, %s s, time format %s, duration %lld, "
+                  "vertical factor %s, interlacing %s",
+                  path.c_str(), info.width, info.height, static_cast<long long>(info.frames),
+                  Number(info.seconds).c_str(), video::TimeFormatName(info.timeFormat),
+                  static_cast<long long>(info.duration), Number(info.verticalFactor).c_str(),
+                  video::InterlacingName(info.interlacing));
+    std::string line = text;
+    if (!info.desktopRefusal.empty()) {
+        line += "; the desktop application refuses it (smaller than " +
+                std::to_string(video::kMinimumVideoSide) + " x " +
+                std::to_string(video::kMinimumVideoSide) + ")";
+    }
+    return line;
+}
+
 }  // namespace
 
 bool ReportVideo(const std::string& path, bool json) {
@@ -32,21 +67,14 @@ bool ReportVideo(const std::string& path, bool json) {
     CollectingMessageSink messages;
     const bool ok = video::DescribeVideo(path, info, messages);
     if (json) {
-        JsonLine line;
-        line.Add("path", path);
         if (ok) {
-            line.Add("type", "video").Add("width", info.width).Add("height", info.height);
-            line.Add("time_format", video::TimeFormatName(info.timeFormat));
-            line.Add("duration", info.duration);
-            line.AddRaw("vertical_factor", Number(info.verticalFactor));
+            std::printf("%s\n", VideoJson(path, info).c_str());
         } else {
-            line.Add("error", Joined(messages));
+            std::printf("%s\n",
+                        JsonLine().Add("path", path).Add("error", Joined(messages)).Text().c_str());
         }
-        std::printf("%s\n", line.Text().c_str());
     } else if (ok) {
-        std::printf("%s: video, %d x %d, %s %lld, vertical factor %s\n", path.c_str(), info.width,
-                    info.height, video::TimeFormatName(info.timeFormat),
-                    static_cast<long long>(info.duration), Number(info.verticalFactor).c_str());
+        std::printf("%s\n", VideoText(path, info).c_str());
     } else {
         std::fprintf(stderr, "lumivex-cli: %s: %s\n", path.c_str(), Joined(messages).c_str());
     }

@@ -1,5 +1,6 @@
 // The enhance command's video input: one video file, whose five frames around --at (or around
-// the middle) are gathered as the desktop application's "Video" page gathers them.
+// the middle) are gathered as the desktop application's "Video" page gathers them, as fields or
+// (--no-fields) whole, from any size the engine can register.
 #include "cli/cli_enhance_input.h"
 #include "video/enhance_frames.h"
 #include "video/video_info.h"
@@ -13,8 +14,11 @@ bool AcceptsVideo(const EnhanceInputRequest& request) {
 
 bool FillFromVideo(EnhanceJob& job, const EnhanceInputRequest& request, MessageSink& messages,
                    std::string* error) {
-    if (!video::GatherVideoFramesIntoJob(job, request.inputs[0], request.position, messages)) {
-        *error = "no frames could be gathered from " + request.inputs[0];
+    std::string refusal;
+    if (!video::GatherVideoFramesIntoJob(job, request.inputs[0], {request.position, request.fields},
+                                         messages, &refusal)) {
+        *error = refusal.empty() ? "no frames could be gathered from " + request.inputs[0]
+                                 : request.inputs[0] + ": " + refusal;
         return false;
     }
     return true;

@@ -28,7 +28,8 @@ namespace lumivex::cli {
 namespace {
 
 constexpr char kUsage[] =
-    "enhance [--reference N] [--at POSITION] [--profile FILE|NAME | --scale S | --max-size WxH "
+    "enhance [--reference N] [--at POSITION] [--no-fields] [--profile FILE|NAME | --scale S | "
+    "--max-size WxH "
     "[--proportional true|false]] [--aspect auto|A:B] [--method standard|quality] "
     "[--report FILE.json] [--quiet] "
     "INPUT... -o OUTPUT";
@@ -38,6 +39,7 @@ struct EnhanceOptions {
     std::string output;
     int32_t reference = 0;
     std::optional<int64_t> position;  // --at, for a video input
+    bool fields = true;               // --no-fields: a video's frames enter whole
     ProfileOptions profile;
     std::string aspect = "auto";
     std::optional<ReconstructionMethod> method;  // --method; absent: what the profile says
@@ -111,6 +113,8 @@ std::optional<Failure> ParseArguments(const std::vector<std::string>& args,
             options.help = true;
         } else if (arg == "--quiet" || arg == "-q") {
             options.quiet = true;
+        } else if (arg == "--fields" || arg == "--no-fields") {
+            options.fields = arg == "--fields";
         } else {
             const std::size_t equals = arg.find('=');
             const std::string name = arg.substr(0, equals);
@@ -153,8 +157,12 @@ std::optional<Failure> ParseArguments(const std::vector<std::string>& args,
 
 std::optional<Failure> FillJob(EnhanceJob& job, const EnhanceOptions& options,
                                EnhanceRunRecord& record) {
-    const EnhanceInputRequest request{options.inputs, options.reference, options.position};
+    const EnhanceInputRequest request{options.inputs, options.reference, options.position,
+                                      options.fields};
     const EnhanceInputSource& source = EnhanceInputSourceFor(request);
+    if (std::string(source.name) == "pictures" && !options.fields) {
+        return Failure{2, "--no-fields applies to a video input only"};
+    }
     if (std::string(source.name) == "pictures" &&
         options.reference >= static_cast<int32_t>(options.inputs.size())) {
         return Failure{2, "--reference " + std::to_string(options.reference) +

@@ -20,7 +20,9 @@ void PrintUsage(std::FILE* out) {
                  "Usage: lumivex-cli %s\n\n"
                  "Reads each picture (BMP, JPEG, PNG or TIFF, chosen by the extension) and prints\n"
                  "its format, width, height, bits per pixel and horizontal and\n"
-                 "vertical resolution in dpi.\n\n"
+                 "vertical resolution in dpi. Of each video: its size, frames, seconds, time\n"
+                 "format, duration, vertical factor, interlacing, and whether the desktop\n"
+                 "application opens it (it refuses videos smaller than 100 x 100).\n\n"
                  "  --json   one JSON object per line instead of text\n\n"
                  "Exit status 1 when any file could not be read.\n",
                  kUsage);

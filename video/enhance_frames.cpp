@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/super_resolve.h"
 #include "job/input_set.h"
 #include "video/debug_message.h"
 #include "video/gather_frames.h"
@@ -21,6 +22,10 @@ std::string FrameName(int64_t index) {
     return name;
 }
 
+std::string SizeText(int32_t width, int32_t height) {
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
 // Empties the frame set only: size, factors, profile, result and input kind stay.
 void ClearFrames(EnhanceJob& job) {
     job.frames.clear();
@@ -32,7 +37,7 @@ void ClearFrames(EnhanceJob& job) {
 }  // namespace
 
 bool GatherFramesIntoJob(EnhanceJob& job, int64_t reference, TimeFormat timeFormat,
-                         MessageSink& messages) {
+                         MessageSink& messages, bool fields) {
     std::vector<std::unique_ptr<RgbImage>> slots;
     for (int32_t i = 0; i < kEnhanceFramesWanted; ++i) {
         slots.push_back(std::make_unique<RgbImage>());
@@ -45,9 +50,11 @@ bool GatherFramesIntoJob(EnhanceJob& job, int64_t reference, TimeFormat timeForm
         return false;
     }
     ClearFrames(job);
-    job.interlaced = true;
+    job.interlaced = fields;
     for (int32_t i = 0; i < result.gathered; ++i) {
-        SplitFields(*slots[i]);
+        if (fields) {
+            SplitFields(*slots[i]);
+        }
         AddImage(job, std::move(slots[i]), FrameName(i), messages);
     }
     job.referenceIndex = result.referenceIndex;
@@ -67,17 +74,39 @@ bool GatherFramesForEnhancement(VideoPageModel& page, EnhanceJob& job, MessageSi
     return GatherFramesIntoJob(job, reference, page.Format(), messages);
 }
 
+std::string VideoSizeRefusal(int32_t width, int32_t height, bool fields) {
+    const int32_t imageWidth = width - width % 4;
+    const int32_t imageHeight = fields ? height / 2 : height;
+    if (RegistrationSizeSupported(imageWidth, imageHeight)) {
+        return {};
+    }
+    const int32_t minWidth = (MinRegistrationWidth() + 3) / 4 * 4;
+    const int32_t minHeight = MinRegistrationHeight();
+    const std::string whole = SizeText(minWidth, minHeight);
+    return "The video is " + SizeText(width, height) + " pixels, too small to enhance: its " +
+           (fields ? "fields (" : "frames (") + SizeText(imageWidth, imageHeight) +
+           ") are below the " + SizeText(MinRegistrationWidth(), minHeight) +
+           " pixels the engine registers; a video must be at least " +
+           (fields ? SizeText(minWidth, 2 * minHeight) + " pixels (" + whole + " with --no-fields)."
+                   : whole + " pixels.");
+}
+
 bool GatherVideoFramesIntoJob(EnhanceJob& job, const std::string& path,
-                              std::optional<int64_t> position, MessageSink& messages) {
+                              const VideoEnhanceOptions& options, MessageSink& messages,
+                              std::string* refusal) {
     VideoPageModel page;
     if (!LoadVideoPath(page, job, path, messages) || !page.CanGather()) {
         return false;
     }
-    int64_t reference = page.Duration() / 2;
-    if (position) {
-        reference = *position;
+    const std::string tooSmall = VideoSizeRefusal(job.width, job.height, options.fields);
+    if (!tooSmall.empty()) {
+        if (refusal != nullptr) {
+            *refusal = tooSmall;
+        }
+        return false;
     }
-    return GatherFramesIntoJob(job, reference, page.Format(), messages);
+    const int64_t reference = options.position.value_or(page.Duration() / 2);
+    return GatherFramesIntoJob(job, reference, page.Format(), messages, options.fields);
 }
 
 }  // namespace lumivex::video

@@ -21,6 +21,16 @@ inline constexpr uint32_t kCanSeekBackwards = 0x4;
 inline constexpr uint32_t kCanGetCurrentPos = 0x8;
 inline constexpr uint32_t kCanGetDuration = 0x20;
 
+// How the stream says its frames were scanned (in display order for interlaced ones).
+enum class Interlacing : int32_t { kUnknown, kProgressive, kTopFieldFirst, kBottomFieldFirst };
+
+// What a stream states about itself beyond its size and positions.
+struct StreamFacts {
+    int64_t frames = 0;         // number of frames; 0 when unknown
+    int64_t mediaDuration = 0;  // in 100-ns units; 0 when unknown
+    Interlacing interlacing = Interlacing::kUnknown;
+};
+
 class PlaybackLayer {
 public:
     // Both may run on a thread of the layer; the receiver forwards them to its own thread.
@@ -38,6 +48,8 @@ public:
     virtual int32_t Width() const = 0;
     virtual int32_t Height() const = 0;
     virtual bool PreferredAspectRatio(int64_t& x, int64_t& y) const = 0;
+    // What the open file states about its video stream; nothing known by default.
+    virtual StreamFacts Facts() const { return {}; }
 
     // Set before Open.
     virtual void SetPictureSink(PictureSink sink) = 0;

@@ -46,6 +46,7 @@ bool PlaybackSource::Open(const std::string& path) {
     seekable_ = decoder_->IsSeekable();
     durationFrames_ = decoder_->Duration(TimeFormat::kFrames);
     durationMedia_ = decoder_->Duration(TimeFormat::kMediaTime);
+    facts_ = {decoder_->FrameCount(), durationMedia_, decoder_->Scan()};
     thread_ = std::thread(&PlaybackSource::DecodingLoop, this);
     return true;
 }

@@ -38,6 +38,7 @@ public:
     int32_t Width() const override { return width_; }
     int32_t Height() const override { return height_; }
     bool PreferredAspectRatio(int64_t& x, int64_t& y) const override;
+    StreamFacts Facts() const override { return facts_; }
 
     // Set before Run; not changed while the thread runs.
     void SetPictureSink(PictureSink sink) override;
@@ -81,6 +82,7 @@ private:
     bool seekable_ = false;
     int64_t durationFrames_ = 0;
     int64_t durationMedia_ = 0;
+    StreamFacts facts_;
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;      // commands for the decoding thread

@@ -308,6 +308,36 @@ int64_t VideoDecoder::Duration(TimeFormat format) const {
     return 0;
 }
 
+int64_t VideoDecoder::FrameCount() const {
+    if (!IsOpen()) {
+        return 0;
+    }
+    const int64_t listed = format_->streams[streamIndex_]->nb_frames;
+    if (listed > 0) {
+        return listed;
+    }
+    return countedFrames_ > 0 ? countedFrames_ : Duration(TimeFormat::kFrames);
+}
+
+Interlacing VideoDecoder::Scan() const {
+    if (!IsOpen()) {
+        return Interlacing::kUnknown;
+    }
+    // Named by the field coded first, then the one displayed first; display order counts.
+    switch (format_->streams[streamIndex_]->codecpar->field_order) {
+        case AV_FIELD_PROGRESSIVE:
+            return Interlacing::kProgressive;
+        case AV_FIELD_TT:
+        case AV_FIELD_BT:
+            return Interlacing::kTopFieldFirst;
+        case AV_FIELD_BB:
+        case AV_FIELD_TB:
+            return Interlacing::kBottomFieldFirst;
+        default:
+            return Interlacing::kUnknown;
+    }
+}
+
 int64_t VideoDecoder::FrameIndexOf(int64_t timestamp) const {
     if (!HasFrameTimeFormat()) {
         return lastFrameIndex_ + 1;

@@ -16,6 +16,7 @@
 
 #include "video/av_owners.h"
 #include "video/bgr_frame.h"
+#include "video/playback_layer.h"
 #include "video/time_format.h"
 
 namespace lumivex::video {
@@ -49,6 +50,11 @@ public:
     bool IsSeekable() const { return seekable_; }
     // Duration in the given format; 0 when unknown.
     int64_t Duration(TimeFormat format) const;
+    // Number of frames: from the container, counted at opening, or estimated from the duration
+    // of a constant-rate stream; 0 when unknown.
+    int64_t FrameCount() const;
+    // The scan the stream states (its field order).
+    Interlacing Scan() const;
 
     // Positions the stream so that the next ReadFrame returns the frame shown at position (the
     // first frame at or after it when position falls between frames). Decodes from the key frame

@@ -4,8 +4,8 @@
 #include <array>
 #include <cctype>
 
-#include "job/job.h"
 #include "image/image_codec.h"
+#include "job/job.h"
 #include "video/video_page_model.h"
 
 namespace lumivex::video {
@@ -16,11 +16,19 @@ bool DescribeVideo(const std::string& path, VideoInfo& info, MessageSink& messag
     if (!LoadVideoPath(page, job, path, messages)) {
         return false;
     }
+    const StreamFacts facts = page.Player().Source()->Facts();
     info.width = job.width;
     info.height = job.height;
+    info.frames = facts.frames;
     info.timeFormat = page.Format();
     info.duration = page.Duration();
+    info.seconds = static_cast<double>(facts.mediaDuration) / kMediaTimeUnitsPerSecond;
     info.verticalFactor = job.verticalFactor;
+    info.interlacing = facts.interlacing;
+    info.desktopRefusal.clear();
+    if (info.width < kMinimumVideoSide || info.height < kMinimumVideoSide) {
+        info.desktopRefusal = kResolutionTooLowText;
+    }
     return true;
 }
 
@@ -42,6 +50,20 @@ const char* TimeFormatName(TimeFormat format) {
             break;
     }
     return "";
+}
+
+const char* InterlacingName(Interlacing interlacing) {
+    switch (interlacing) {
+        case Interlacing::kProgressive:
+            return "progressive";
+        case Interlacing::kTopFieldFirst:
+            return "top field first";
+        case Interlacing::kBottomFieldFirst:
+            return "bottom field first";
+        case Interlacing::kUnknown:
+            break;
+    }
+    return "unknown";
 }
 
 }  // namespace lumivex::video

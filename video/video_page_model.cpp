@@ -91,7 +91,7 @@ LoadOutcome VideoPageModel::Load(EnhanceJob& job, MessageSink& messages) {
                                                static_cast<double>(y) / static_cast<double>(x) /
                                                static_cast<double>(job.height);
     }
-    if (job.width < kMinimumVideoSide || job.height < kMinimumVideoSide) {
+    if (job.width < minimumSide_ || job.height < minimumSide_) {
         return Fail(job, messages, kResolutionTooLowText, kErrorCaption);
     }
     // The sound is muted, the seeking checked and the time format in use read, as one chain.
@@ -190,6 +190,7 @@ bool LoadVideoPath(VideoPageModel& page, EnhanceJob& job, const std::string& pat
                    MessageSink& messages) {
     job.videoPath = path;
     job.inputKind = kInputVideoChosen;
+    page.SetMinimumSide(1);
     const LoadOutcome outcome = page.Load(job, messages);
     if (outcome == LoadOutcome::kNothingToLoad) {
         messages.ShowMessage("Cannot open " + path);

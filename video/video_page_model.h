@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "job/job.h"
 #include "image/message_sink.h"
+#include "job/job.h"
 #include "video/time_format.h"
 #include "video/video_player.h"
 
@@ -56,6 +56,8 @@ public:
     // job. Every failure shows its message, closes the video and resets the job. Ends paused at
     // the middle of the video.
     LoadOutcome Load(EnhanceJob& job, MessageSink& messages);
+    // The smallest width and height Load accepts (kMinimumVideoSide unless changed).
+    void SetMinimumSide(int32_t side) { minimumSide_ = side; }
     void CloseVideo() { player_.CloseFile(); }
     bool VideoLoaded() const { return player_.HasGraph(); }
 
@@ -88,12 +90,14 @@ private:
     int64_t duration_ = 0;
     TimeFormat timeFormat_ = TimeFormat::kNone;
     int32_t sliderRange_ = 100;
+    int32_t minimumSide_ = kMinimumVideoSide;
     bool ready_ = false;
     int64_t lastPosition_ = -1;
 };
 
-// Loads path into page for the command-line front end: input kind 3 with that path, then Load.
-// A path that names no file is reported as "Cannot open PATH". True when the video is loaded.
+// Loads path into page for the command-line front end: input kind 3 with that path, then Load
+// with no lower bound on the picture size (the commands apply their own). A path that names no
+// file is reported as "Cannot open PATH". True when the video is loaded.
 bool LoadVideoPath(VideoPageModel& page, EnhanceJob& job, const std::string& path,
                    MessageSink& messages);
 

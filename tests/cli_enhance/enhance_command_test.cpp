@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -156,6 +158,50 @@ TEST_F(EnhanceCommandTest, MethodOptionChoosesTheReconstruction) {
     }
 }
 
+// The numbers that follow key in the report's text, e.g. the two of "shift": [3, 2].
+std::vector<double> NumbersAfter(const std::string& report, const std::string& key, size_t count) {
+    std::vector<double> numbers;
+    const size_t at = report.find("\"" + key + "\": [");
+    const char* cursor = at == std::string::npos ? nullptr : report.c_str() + at + key.size() + 5;
+    while (cursor != nullptr && numbers.size() < count) {
+        char* end = nullptr;
+        numbers.push_back(std::strtod(cursor, &end));
+        cursor = std::strchr(end, ',');
+        cursor = cursor == nullptr ? nullptr : cursor + 1;
+    }
+    return numbers;
+}
+
+// The README's worked example: b.bmp shows a.bmp's scene moved 3 pixels right and 2 down, and
+// the report says so in picture coordinates, its transform moving (x, y) to (x + 3, y + 2).
+TEST_F(EnhanceCommandTest, TheReportGivesAKnownShiftInPictureCoordinates) {
+    std::string error;
+    // Stored rows run bottom-up: moving the scene down in the picture raises its stored rows.
+    ASSERT_TRUE(
+        SaveImageToPath(*testing_frames::MakeSceneFrame(240, 180, 0, 0), Path("a.bmp"), &error));
+    ASSERT_TRUE(
+        SaveImageToPath(*testing_frames::MakeSceneFrame(240, 180, -3, 2), Path("b.bmp"), &error));
+    ASSERT_EQ(Run({"enhance", Path("a.bmp"), Path("b.bmp"), "--scale", "2", "-o", Path("out.bmp"),
+                   "--report", Path("report.json")}),
+              0)
+        << err_;
+    const std::string report = ReadText(Path("report.json"));
+    EXPECT_NE(report.find("\"coordinates\": \"picture: origin at the top-left pixel, x right, y "
+                          "down, in input pixels\""),
+              std::string::npos);
+    const std::vector<double> shift = NumbersAfter(report, "shift", 2);
+    const std::vector<double> transform = NumbersAfter(report, "transform", 6);
+    ASSERT_EQ(shift.size(), 2u) << report;
+    ASSERT_EQ(transform.size(), 6u) << report;
+    const double expected[6] = {0, 0, 3, 0, 0, 2};
+    EXPECT_NEAR(shift[0], 3.0, 0.02);
+    EXPECT_NEAR(shift[1], 2.0, 0.02);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_NEAR(transform[i], expected[i], i % 3 == 2 ? 0.02 : 0.001) << "t" << i;
+    }
+    EXPECT_NE(out_.find("shift   +3.00   +2.00"), std::string::npos) << out_;
+}
+
 TEST_F(EnhanceCommandTest, UsageErrorsExitWithTwo) {
     const std::string in = WriteFrames(1, 64, 48)[0];
     const std::string out = Path("out.bmp");
@@ -171,6 +217,7 @@ TEST_F(EnhanceCommandTest, UsageErrorsExitWithTwo) {
         {in, "-o", out, "--reference", "-1"},
         {in, "-o", out, "--aspect", "0:1"},
         {in, "-o", out, "--method", "fast"},
+        {in, "-o", out, "--no-fields"},
         {in, "-o", out, "--profile", "no such profile"},
         {in, "-o"},
     };

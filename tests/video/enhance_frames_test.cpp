@@ -101,13 +101,13 @@ TEST(EnhanceFrames, RegatheringReplacesAndFailureKeepsTheJob) {
 TEST(EnhanceFrames, CommandLineLoadsAndGathersAroundTheMiddle) {
     EnhanceJob job;
     CollectingMessageSink messages;
-    ASSERT_TRUE(GatherVideoFramesIntoJob(job, testing::Mpeg1Video(), std::nullopt, messages));
+    ASSERT_TRUE(GatherVideoFramesIntoJob(job, testing::Mpeg1Video(), {}, messages));
     EXPECT_EQ(PictureOf(*job.frames[job.referenceIndex]), 20);  // 40 frames: the middle is 20
-    ASSERT_TRUE(GatherVideoFramesIntoJob(job, testing::Mpeg1Video(), 7, messages));
+    ASSERT_TRUE(GatherVideoFramesIntoJob(job, testing::Mpeg1Video(), {7}, messages));
     EXPECT_EQ(PictureOf(*job.frames[job.referenceIndex]), 7);
     EXPECT_TRUE(messages.messages.empty());
 
-    EXPECT_FALSE(GatherVideoFramesIntoJob(job, testing::ScratchFolder(), 7, messages));
+    EXPECT_FALSE(GatherVideoFramesIntoJob(job, testing::ScratchFolder(), {7}, messages));
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0], "Cannot open " + testing::ScratchFolder());
 }

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "tests/video/video_fixtures.h"
+#include "video/video_page_model.h"
 
 namespace lumivex::video {
 namespace {
@@ -58,18 +59,61 @@ size_t FileCount(const std::string& folder) {
     return static_cast<size_t>(std::distance(fs::directory_iterator(folder), {}));
 }
 
-TEST(VideoCli, InfoDescribesAVideoAsJson) {
-    const std::string path = testing::WideMpeg2Video();
-    const CliRun run = Cli("info --json " + Quoted(path));
+// Smaller than the desktop application's 100 x 100, but large enough for the engine when its
+// frames enter whole.
+std::string SmallVideo() {
+    return testing::MakeVideo("small.avi",
+                              {TestVideoKind::kMjpegAvi, 48, 44, 25, CountingPictures(12)});
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(VideoCli, InfoDescribesVideosOfEverySize) {
+    const std::string wide = testing::WideMpeg2Video();
+    CliRun run = Cli("info --json " + Quoted(wide));
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "{\"path\": \"" + path +
+    EXPECT_EQ(run.out, "{\"path\": \"" + wide +
                            "\", \"type\": \"video\", \"width\": 720, \"height\": 576, "
-                           "\"time_format\": \"frames\", \"duration\": 8, "
-                           "\"vertical_factor\": 0.703125}\n");
+                           "\"frames\": 8, \"time_format\": \"frames\", \"duration\": 8, "
+                           "\"seconds\": 0.32, \"vertical_factor\": 0.703125, "
+                           "\"interlacing\": \"progressive\", \"desktop_opens\": true}\n");
+    const std::string refused = "\"desktop_opens\": false, \"desktop_message\": \"" +
+                                std::string(kResolutionTooLowText) + "\"}";
+    const struct {
+        std::string video;
+        std::string expected;
+    } cases[] = {
+        {testing::Mpeg2InterlacedVideo(),
+         "\"interlacing\": \"top field first\", "
+         "\"desktop_opens\": true}"},
+        {SmallVideo(), "\"width\": 48, \"height\": 44, \"frames\": 12"},
+        {SmallVideo(), refused},
+        {testing::MakeVideo("99x576.avi",
+                            {TestVideoKind::kMpeg4Avi, 99, 576, 25, CountingPictures(4)}),
+         "\"width\": 99, \"height\": 576, \"frames\": 4"},
+        {testing::MakeVideo("99x576.avi", {}), refused},
+    };
+    for (const auto& c : cases) {
+        run = Cli("info --json " + Quoted(c.video));
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find(c.expected), std::string::npos) << run.out;
+    }
+    run = Cli("info " + Quoted(SmallVideo()));
+    EXPECT_NE(run.out.find(": video, 48 x 44, 12 frames, 0.48 s, time format frames, duration 12, "
+                           "vertical factor 1, interlacing unknown; the desktop application "
+                           "refuses it (smaller than 100 x 100)\n"),
+              std::string::npos)
+        << run.out;
+
     const std::string audio = std::string(LUMIVEX_TEST_DATA) + "/video/b_audio_only.mpg";
-    const CliRun refused = Cli("info --json " + Quoted(audio));
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_NE(refused.out.find("\"error\": \"ERROR: The media format is not supported.\""),
+    run = Cli("info --json " + Quoted(audio));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("\"error\": \"ERROR: The media format is not supported.\""),
               std::string::npos);
 }
 
@@ -122,6 +166,40 @@ TEST(VideoCli, EnhanceFusesTheFieldsOfFiveFrames) {
     EXPECT_NE(report.find("\"reference\": 4"), std::string::npos) << report;
     EXPECT_NE(report.find("Frame 4b"), std::string::npos);
     EXPECT_EQ(report.find("Frame 5a"), std::string::npos);
+}
+
+// Below the desktop's 100 x 100 the command line takes what the engine can register: frames of
+// at least 41 x 41 pixels (fields of a 44 x 82 video, or whole frames with --no-fields).
+TEST(VideoCli, EnhanceTakesVideosDownToTheRegistrationSize) {
+    const std::string folder = FreshFolder("cli-small");
+    const std::string out = Quoted(folder + "/out.png");
+    const std::string report = Quoted(folder + "/report.json");
+    const std::string small = Quoted(SmallVideo());
+    CliRun run = Cli("enhance " + small + " --quiet -o " + out);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(": The video is 48 x 44 pixels, too small to enhance: its fields "
+                           "(48 x 22) are below the 41 x 41 pixels the engine registers; a video "
+                           "must be at least 44 x 82 pixels (44 x 41 with --no-fields)."),
+              std::string::npos)
+        << run.err;
+    EXPECT_FALSE(fs::exists(folder + "/out.png"));
+
+    run = Cli("enhance " + small + " --no-fields --at 6 --quiet -o " + out + " --report " + report);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string json = ReadFile(folder + "/report.json");
+    EXPECT_NE(json.find("\"interlaced\": false"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"name\": \"Frame 4\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"reference\": 2"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"width\": 96,\n    \"height\": 88"), std::string::npos) << json;
+
+    const std::string narrow = Quoted(testing::MakeVideo(
+        "narrow.avi", {TestVideoKind::kMjpegAvi, 40, 96, 25, CountingPictures(6)}));
+    run = Cli("enhance " + narrow + " --no-fields --quiet -o " + out);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("its frames (40 x 96) are below the 41 x 41 pixels the engine "
+                           "registers; a video must be at least 44 x 41 pixels."),
+              std::string::npos)
+        << run.err;
 }
 
 }  // namespace
