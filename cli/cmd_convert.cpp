@@ -4,28 +4,31 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_metadata.h"
 #include "cli/command.h"
 #include "image/read_image.h"
 #include "image/rgb_image.h"
-#include "image/save_image.h"
 
 namespace lumivex::cli {
 namespace {
 
-constexpr const char* kUsage = "convert IN OUT";
+constexpr const char* kUsage = "convert [--strip-metadata] IN OUT";
 
 void PrintUsage(std::FILE* out) {
     std::fprintf(out,
                  "Usage: lumivex-cli %s\n\n"
                  "Reads IN (BMP or JPEG, chosen by its extension), makes it a 24-bit picture and\n"
                  "writes OUT: JPEG (quality 75) when OUT ends in .jpg or .jpeg, BMP otherwise.\n"
-                 "An existing OUT is replaced only after the new file is completely written.\n",
+                 "An existing OUT is replaced only after the new file is completely written.\n"
+                 "IN's metadata (EXIF, IPTC, XMP, ICC profile) goes into a JPEG OUT unless\n"
+                 "--strip-metadata is given.\n",
                  kUsage);
 }
 
 int RunConvert(const std::vector<std::string>& args) {
     std::vector<std::string> paths;
     bool optionsEnded = false;
+    bool stripMetadata = false;
     for (const std::string& arg : args) {
         if (!optionsEnded && (arg == "--help" || arg == "-h")) {
             PrintUsage(stdout);
@@ -33,6 +36,8 @@ int RunConvert(const std::vector<std::string>& args) {
         }
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
+        } else if (!optionsEnded && arg == "--strip-metadata") {
+            stripMetadata = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             std::fprintf(stderr, "lumivex-cli convert: unknown option '%s'\n", arg.c_str());
             PrintUsage(stderr);
@@ -63,7 +68,7 @@ int RunConvert(const std::vector<std::string>& args) {
     }
     image.SetHorizontalDpi(dpiX);
     image.SetVerticalDpi(dpiY);
-    if (!SaveImageToPath(image, paths[1], &error)) {
+    if (!SaveCarryingMetadata(image, paths[1], CarriedMetadata(paths[0], stripMetadata), &error)) {
         std::fprintf(stderr, "lumivex-cli convert: %s\n", error.c_str());
         return 1;
     }

@@ -12,12 +12,13 @@
 #include "cli/cli_enhance_report.h"
 #include "cli/cli_job_runner.h"
 #include "cli/cli_json_report.h"
+#include "cli/cli_metadata.h"
 #include "cli/cli_profile_options.h"
 #include "cli/cli_stderr_sink.h"
 #include "cli/cli_video.h"
 #include "cli/command.h"
+#include "job/input_set.h"
 #include "job/job.h"
-#include "image/save_image.h"
 #include "profiles/aspect_choice.h"
 #include "profiles/profile_list.h"
 
@@ -27,7 +28,8 @@ namespace {
 
 constexpr char kUsage[] =
     "enhance [--reference N] [--at POSITION] [--profile FILE|NAME | --scale S | --max-size WxH "
-    "[--proportional true|false]] [--aspect auto|A:B] [--report FILE.json] [--quiet] "
+    "[--proportional true|false]] [--aspect auto|A:B] [--report FILE.json] [--strip-metadata] "
+    "[--quiet] "
     "INPUT... -o OUTPUT";
 
 struct EnhanceOptions {
@@ -39,6 +41,7 @@ struct EnhanceOptions {
     std::string aspect = "auto";
     std::string report;
     bool quiet = false;
+    bool stripMetadata = false;  // the result carries none of the reference picture's metadata
     bool help = false;
 };
 
@@ -100,6 +103,8 @@ std::optional<Failure> ParseArguments(const std::vector<std::string>& args,
             options.help = true;
         } else if (arg == "--quiet" || arg == "-q") {
             options.quiet = true;
+        } else if (arg == "--strip-metadata") {
+            options.stripMetadata = true;
         } else {
             const std::size_t equals = arg.find('=');
             const std::string name = arg.substr(0, equals);
@@ -172,6 +177,8 @@ bool FolderExists(const std::string& path) {
 // Runs the job and writes the picture and the report; the exit status.
 int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptWatch& watch,
                 EnhanceRunRecord& record) {
+    const PictureMetadata metadata =
+        CarriedMetadata(ReferencePicturePath(job), options.stripMetadata);
     job.observer = CollectReports(record);
     const auto start = std::chrono::steady_clock::now();
     record.status = RunJobToEnd(job, watch, !options.quiet);
@@ -187,7 +194,7 @@ int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptW
             Failure{1, "the enhancement failed (status " + std::to_string(record.status) + ")"});
     }
     std::string error;
-    if (!SaveImageToPath(job.result, options.output, &error)) {
+    if (!SaveCarryingMetadata(job.result, options.output, metadata, &error)) {
         return Report(Failure{1, "cannot write " + options.output + ": " + error});
     }
     if (!options.report.empty() &&

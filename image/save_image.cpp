@@ -4,12 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "image/image_codec.h"
 #include "image/image_stream.h"
@@ -63,6 +65,28 @@ std::string SystemText(int error) {
     return std::strerror(error);
 }
 
+// Encodes into memory, lets filter rewrite the bytes, then writes them all to stream.
+bool EncodeFiltered(ImageCodec& codec, const RgbImage& image, const EncodedBytesFilter& filter,
+                    FileImageStream& stream, std::string* why) {
+    MemoryImageStream memory;
+    if (!codec.Encode(memory, image)) {
+        *why = codec.FailureReason();
+        return false;
+    }
+    std::vector<uint8_t> bytes = memory.Data();
+    filter(bytes);
+    constexpr size_t kChunk = size_t{1} << 30;
+    for (size_t done = 0; done < bytes.size();) {
+        const auto count = static_cast<int32_t>(std::min(kChunk, bytes.size() - done));
+        if (stream.Write(bytes.data() + done, count) != count) {
+            *why = SystemText(stream.Error() != 0 ? stream.Error() : EIO);
+            return false;
+        }
+        done += static_cast<size_t>(count);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ReplaceFileAtomically(const std::string& path, const ContentWriter& write,
@@ -96,12 +120,19 @@ bool ReplaceFileAtomically(const std::string& path, const ContentWriter& write,
 }
 
 bool SaveImageToPath(const RgbImage& image, const std::string& path, std::string* error) {
+    return SaveImageToPath(image, path, error, nullptr);
+}
+
+bool SaveImageToPath(const RgbImage& image, const std::string& path, std::string* error,
+                     const EncodedBytesFilter& filter) {
     if (image.IsEmpty())
         return Report(error, "Cannot write " + path + ": the picture is empty");
     return ReplaceFileAtomically(
         path,
         [&](FileImageStream& stream, std::string* why) {
             const std::unique_ptr<ImageCodec> codec = CodecForWriting(path);
+            if (filter)
+                return EncodeFiltered(*codec, image, filter, stream, why);
             if (codec->Encode(stream, image))
                 return true;
             *why = stream.Error() != 0 ? SystemText(stream.Error()) : codec->FailureReason();

@@ -2,11 +2,11 @@
 
 #include <sys/stat.h>
 
-#include "job/job.h"
 #include "image/image_codec.h"
 #include "image/image_stream.h"
 #include "image/read_image.h"
 #include "image/rgb_image.h"
+#include "job/job.h"
 
 namespace lumivex {
 
@@ -102,6 +102,16 @@ bool AddImage(EnhanceJob& job, RgbImage& image, const std::string& name, Message
 
 bool AddImage(EnhanceJob& job, RgbImage&& image, const std::string& name, MessageSink& messages) {
     return AddImage(job, image, name, messages);
+}
+
+std::string ReferencePicturePath(const EnhanceJob& job) {
+    const bool imageSet =
+        job.inputKind == kInputImageSet || job.inputKind == kInputImageSetSelection;
+    if (!imageSet || job.referenceIndex < 0 ||
+        job.referenceIndex >= static_cast<int32_t>(job.names.size())) {
+        return {};
+    }
+    return job.names[job.referenceIndex];
 }
 
 }  // namespace lumivex

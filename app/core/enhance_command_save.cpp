@@ -1,8 +1,10 @@
 #include "app/core/enhance_command_save.h"
 
-#include "job/job.h"
 #include "image/message_sink.h"
-#include "image/save_image.h"
+#include "job/job.h"
+#include "metadata/save_with_metadata.h"
+
+#include <vector>
 
 namespace lumivex {
 
@@ -12,14 +14,26 @@ std::string SaveFailedMessage(const std::string& path, const std::string& reason
 }
 
 SaveOutcome WriteChosenImage(const RgbImage& image, const std::optional<std::string>& path,
-                             MessageSink& messages) {
+                             MessageSink& messages, const std::string& metadataSource) {
     if (!path) {
         return SaveOutcome::kCancelled;
     }
+    std::vector<std::string> warnings;
+    const PictureMetadata metadata = metadataSource.empty() || !FormatCarriesMetadata(*path)
+                                         ? PictureMetadata{}
+                                         : ReadPictureMetadata(metadataSource, &warnings);
     std::string error;
-    if (!SaveImageToPath(image, *path, &error)) {
+    if (!SaveImageWithMetadata(image, *path, metadata, &warnings, &error)) {
         messages.ShowMessage(SaveFailedMessage(*path, error));
         return SaveOutcome::kFailed;
+    }
+    if (!warnings.empty()) {
+        std::string text = "The enhanced image was saved without part of the metadata of " +
+                           metadataSource + ":\n";
+        for (const std::string& warning : warnings) {
+            text += "\n" + warning;
+        }
+        messages.ShowMessage(text);
     }
     return SaveOutcome::kWritten;
 }
