@@ -32,12 +32,12 @@ icc="ProfileDescription: sRGB IEC61966-2.1;"
 "$cli" enhance --quiet "$data/camera.jpg" "$data/camera.jpg" "$data/camera.jpg" \
     -o "$work/enhanced.jpg" 2>"$work/stderr"
 check "enhance carries the camera's metadata with the new size" \
-    "${camera}ExifImageWidth: 200;ExifImageHeight: 136;XResolution: 72;$icc" "$(tags "$work/enhanced.jpg")"
+    "${camera}ExifImageWidth: 200;ExifImageHeight: 136;XResolution: 96;$icc" "$(tags "$work/enhanced.jpg")"
 check "enhance prints no warning for sound metadata" "" "$(cat "$work/stderr")"
 
 "$cli" enhance --quiet --strip-metadata "$data/camera.jpg" "$data/camera.jpg" "$data/camera.jpg" \
     -o "$work/stripped.jpg"
-check "enhance --strip-metadata carries none" "XResolution: 72;" "$(tags "$work/stripped.jpg")"
+check "enhance --strip-metadata carries none" "XResolution: 96;" "$(tags "$work/stripped.jpg")"
 
 "$cli" convert "$data/camera.jpg" "$work/converted.jpg"
 check "convert carries the metadata" \
