@@ -36,8 +36,7 @@ bool ConvertToMember(RgbImage& image) {
 }  // namespace
 
 bool IsImageSetFileName(const std::string& name) {
-    const std::string extension = LowerCaseExtension(name);
-    return extension == ".bmp" || extension == ".jpg" || extension == ".jpeg";
+    return IsPictureExtension(LowerCaseExtension(name));
 }
 
 bool AddImageFile(EnhanceJob& job, const std::string& path, MessageSink& messages) {

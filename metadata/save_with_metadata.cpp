@@ -26,9 +26,12 @@ bool SaveImageWithMetadata(const RgbImage& image, const std::string& path,
     }
     const PictureGeometry geometry{image.Width(), image.Height(), image.HorizontalDpi(),
                                    image.VerticalDpi()};
-    return SaveImageToPath(image, path, error, [&](std::vector<uint8_t>& encoded) {
-        EmbedPictureMetadata(encoded, metadata, geometry, warnings);
-    });
+    return SaveRewrittenImageToPath(
+        image, path,
+        [&](std::vector<uint8_t>& encoded) {
+            EmbedPictureMetadata(encoded, metadata, geometry, warnings);
+        },
+        error);
 }
 
 }  // namespace lumivex

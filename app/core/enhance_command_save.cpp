@@ -1,10 +1,11 @@
 #include "app/core/enhance_command_save.h"
 
+#include <vector>
+
+#include "image/image_codec.h"
 #include "image/message_sink.h"
 #include "job/job.h"
 #include "metadata/save_with_metadata.h"
-
-#include <vector>
 
 namespace lumivex {
 
@@ -17,6 +18,10 @@ SaveOutcome WriteChosenImage(const RgbImage& image, const std::optional<std::str
                              MessageSink& messages, const std::string& metadataSource) {
     if (!path) {
         return SaveOutcome::kCancelled;
+    }
+    if (!CodecForWriting(*path)) {
+        messages.ShowMessage(SaveFailedMessage(*path, UnwritableNameText(*path)));
+        return SaveOutcome::kFailed;
     }
     std::vector<std::string> warnings;
     const PictureMetadata metadata = metadataSource.empty() || !FormatCarriesMetadata(*path)

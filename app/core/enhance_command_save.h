@@ -19,8 +19,8 @@ enum class SaveOutcome {
 };
 
 // Writes image to path (codec by the path's extension); nullopt means the dialog was cancelled.
-// A JPEG carries the metadata of the picture at metadataSource (when given); parts of it that
-// cannot be carried are named in one message after the save.
+// A JPEG, PNG or TIFF carries the metadata of the picture at metadataSource (when given); parts
+// of it that cannot be carried are named in one message after the save.
 SaveOutcome WriteChosenImage(const RgbImage& image, const std::optional<std::string>& path,
                              MessageSink& messages, const std::string& metadataSource = {});
 

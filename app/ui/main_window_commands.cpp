@@ -148,7 +148,7 @@ void MainWindow::OpenMedia() {
     QFileDialog dialog(this, tr("Open"));
     dialog.setFileMode(QFileDialog::ExistingFiles);
     QStringList filters;
-    for (const std::string& filter : DialogNameFilters(text::kOpenMediaFilter)) {
+    for (const std::string& filter : PictureDialogNameFilters(text::kOpenMediaFilter)) {
         filters << QString::fromStdString(filter);
     }
     dialog.setNameFilters(filters);
