@@ -4,23 +4,23 @@
 
 #include <exception>
 #include <mutex>
-#include <utility>
 
 namespace lumivex::metadata_internal {
 
 namespace {
 
-thread_local Exiv2Messages* current = nullptr;
+// Where exiv2's log lines on this thread go while RunExiv2 runs; nowhere otherwise.
+thread_local std::vector<std::string>* currentLog = nullptr;
 
 void CollectLogMessage(int level, const char* text) {
-    if (current == nullptr || level < Exiv2::LogMsg::warn || text == nullptr) {
+    if (currentLog == nullptr || level < Exiv2::LogMsg::warn || text == nullptr) {
         return;
     }
     std::string line(text);
-    while (!line.empty() && (line.back() == '\n' || line.back() == ' ')) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == ' ' || line.back() == '.')) {
         line.pop_back();
     }
-    current->AddLogLine(line);
+    currentLog->push_back(line);
 }
 
 // The XMP toolkit registers namespaces in shared tables; exiv2 takes this lock around that.
@@ -43,35 +43,50 @@ void StartExiv2() {
     });
 }
 
+// Points the thread's log at one vector for as long as it lives, then back at the outer one.
+class LogScope {
+public:
+    explicit LogScope(std::vector<std::string>* log) : outer_(currentLog) { currentLog = log; }
+    ~LogScope() { currentLog = outer_; }
+    LogScope(const LogScope&) = delete;
+    LogScope& operator=(const LogScope&) = delete;
+
+private:
+    std::vector<std::string>* outer_;
+};
+
 }  // namespace
 
-Exiv2Messages::Exiv2Messages(std::vector<std::string>* warnings, std::string context)
-    : warnings_(warnings), context_(std::move(context)), outer_(current) {
+bool RunExiv2(const std::function<void()>& work, std::vector<std::string>* log,
+              std::string* reason) {
     StartExiv2();
-    current = this;
-}
-
-Exiv2Messages::~Exiv2Messages() {
-    current = outer_;
-}
-
-void Exiv2Messages::Add(const std::string& text) {
-    if (warnings_ != nullptr) {
-        warnings_->push_back(text);
-    }
-}
-
-bool RunGuarded(const std::function<void()>& work, Exiv2Messages& messages,
-                const std::string& failure) {
+    const LogScope scope(log);
     try {
         work();
         return true;
     } catch (const std::exception& error) {
-        messages.Add(failure + " (" + error.what() + ")");
+        *reason = error.what();
     } catch (...) {
-        messages.Add(failure);
+        *reason = "unknown error";
     }
     return false;
+}
+
+void NotePartProblems(const std::string& part, bool ok, const std::string& reason,
+                      const std::vector<std::string>& log, std::vector<std::string>* warnings) {
+    if (warnings == nullptr || (ok && log.empty())) {
+        return;
+    }
+    if (!ok) {
+        warnings->push_back(part + " is left out (" + reason + ")");
+        return;
+    }
+    std::string text = part + " is damaged; what could be read is kept (" + log.front();
+    if (log.size() > 1) {
+        text += ", and " + std::to_string(log.size() - 1) + " more problem" +
+                (log.size() > 2 ? "s" : "");
+    }
+    warnings->push_back(text + ")");
 }
 
 }  // namespace lumivex::metadata_internal

@@ -1,5 +1,5 @@
-// How the metadata code calls exiv2: started once per process, with its log messages collected
-// per calling thread and its exceptions turned into texts. Private to lumivex_metadata.
+// How the metadata code calls exiv2: started once per process, its log lines collected per
+// calling thread and its exceptions turned into texts. Private to lumivex_metadata.
 #pragma once
 
 #include <functional>
@@ -8,28 +8,17 @@
 
 namespace lumivex::metadata_internal {
 
-// Collects exiv2's warnings and errors raised on this thread while it lives, appending them to
-// warnings (when given) as "context: exiv2's text". Without a collector they are dropped.
-class Exiv2Messages {
-public:
-    Exiv2Messages(std::vector<std::string>* warnings, std::string context);
-    ~Exiv2Messages();
-    Exiv2Messages(const Exiv2Messages&) = delete;
-    Exiv2Messages& operator=(const Exiv2Messages&) = delete;
+// Runs work with exiv2 started. The warnings and errors exiv2 logs on this thread meanwhile are
+// appended to log (when given), one line each. An exception work throws gives false, with its
+// text in reason.
+bool RunExiv2(const std::function<void()>& work, std::vector<std::string>* log,
+              std::string* reason);
 
-    // Appends text as it is.
-    void Add(const std::string& text);
-    // Appends one of exiv2's log lines, after the context.
-    void AddLogLine(const std::string& line) { Add(context_ + ": " + line); }
-
-private:
-    std::vector<std::string>* warnings_;
-    std::string context_;
-    Exiv2Messages* outer_;
-};
-
-// Runs work; any exception it throws becomes "failure (reason)" in messages, and false.
-bool RunGuarded(const std::function<void()>& work, Exiv2Messages& messages,
-                const std::string& failure);
+// The one warning for what happened to a part ("the EXIF block", say) read or written by
+// RunExiv2: "PART is left out (reason)" when it failed, "PART is damaged; what could be read is
+// kept (first log line, and N more problems)" when exiv2 only logged problems, nothing when
+// neither. Appended to warnings when given.
+void NotePartProblems(const std::string& part, bool ok, const std::string& reason,
+                      const std::vector<std::string>& log, std::vector<std::string>* warnings);
 
 }  // namespace lumivex::metadata_internal

@@ -10,8 +10,7 @@ namespace lumivex {
 
 namespace {
 
-using metadata_internal::Exiv2Messages;
-using metadata_internal::RunGuarded;
+using metadata_internal::RunExiv2;
 
 bool Writable(int imageType, Exiv2::MetadataId part) {
     const Exiv2::AccessMode mode = Exiv2::ImageFactory::checkMode(imageType, part);
@@ -76,7 +75,9 @@ void SetParts(Exiv2::Image& image, const PictureMetadata& metadata,
                                   static_cast<uint32_t>(metadata.iptc.size()));
         image.setIptcData(iptc);
     }
-    if (!metadata.icc.empty() && Writable(type, Exiv2::mdIccProfile)) {
+    // exiv2's access table has no entry for the colour profile; its JPEG (APP2), PNG (iCCP) and
+    // TIFF (InterColorProfile tag) writers all write it.
+    if (!metadata.icc.empty()) {
         Exiv2::DataBuf profile(metadata.icc.data(), static_cast<long>(metadata.icc.size()));
         image.setIccProfile(profile, true);
     }
@@ -102,9 +103,9 @@ bool EmbedPictureMetadata(std::vector<uint8_t>& encoded, const PictureMetadata& 
     if (metadata.IsEmpty() || encoded.empty()) {
         return metadata.IsEmpty();
     }
-    Exiv2Messages messages(warnings, "metadata");
     std::vector<uint8_t> result;
-    const bool written = RunGuarded(
+    std::string reason;
+    const bool written = RunExiv2(
         [&] {
             Exiv2::Image::AutoPtr image =
                 Exiv2::ImageFactory::open(encoded.data(), static_cast<long>(encoded.size()));
@@ -113,7 +114,11 @@ bool EmbedPictureMetadata(std::vector<uint8_t>& encoded, const PictureMetadata& 
             image->writeMetadata();
             result = WrittenBytes(image->io());
         },
-        messages, "the metadata cannot be written; the picture is saved without it");
+        nullptr, &reason);
+    if (!written && warnings != nullptr) {
+        warnings->push_back("the metadata cannot be written; the picture is saved without it (" +
+                            reason + ")");
+    }
     if (written) {
         encoded.swap(result);
     }

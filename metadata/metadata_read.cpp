@@ -3,18 +3,27 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <climits>
 #include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
 #include <string_view>
 
 #include "metadata/exiv2_session.h"
+#include "metadata/jpeg_part_segments.h"
 #include "metadata/picture_metadata.h"
 
 namespace lumivex {
 
 namespace {
 
-using metadata_internal::Exiv2Messages;
-using metadata_internal::RunGuarded;
+using metadata_internal::JpegPart;
+using metadata_internal::JpegWithOnly;
+using metadata_internal::NotePartProblems;
+using metadata_internal::RunExiv2;
 
 // IFD0 tags that describe how the source file stores its pixels (or that hold a part carried
 // on separately); the result's encoder writes its own.
@@ -110,56 +119,135 @@ std::vector<uint8_t> KeptIcc(Exiv2::Image& image) {
     return std::vector<uint8_t>(bytes, bytes + size);
 }
 
-// Each part on its own: one that fails to encode is dropped with a warning, the others stay.
-PictureMetadata ReadParts(Exiv2::Image& image, Exiv2Messages& messages) {
+// A part as a reader of it sees it: its name in warnings, its segments in a JPEG, and how it is
+// taken from a read image (true when something was kept).
+struct PartReader {
+    const char* name;
+    JpegPart jpegPart;
+    bool (*keep)(Exiv2::Image& image, PictureMetadata& metadata);
+};
+
+constexpr PartReader kPartReaders[] = {
+    {"the EXIF block", JpegPart::kExif,
+     [](Exiv2::Image& image, PictureMetadata& metadata) {
+         metadata.exif = KeptExif(image.exifData());
+         return !metadata.exif.empty();
+     }},
+    {"the XMP packet", JpegPart::kXmp,
+     [](Exiv2::Image& image, PictureMetadata& metadata) {
+         metadata.xmp = KeptXmp(image.xmpData());
+         return !metadata.xmp.empty();
+     }},
+    {"the IPTC block", JpegPart::kIptc,
+     [](Exiv2::Image& image, PictureMetadata& metadata) {
+         metadata.iptc = KeptIptc(image.iptcData());
+         return !metadata.iptc.empty();
+     }},
+    {"the ICC colour profile", JpegPart::kIcc,
+     [](Exiv2::Image& image, PictureMetadata& metadata) {
+         metadata.icc = KeptIcc(image);
+         return !metadata.icc.empty();
+     }},
+};
+
+Exiv2::Image::AutoPtr OpenAndRead(const uint8_t* data, size_t size) {
+    Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(data, static_cast<long>(size));
+    image->readMetadata();
+    return image;
+}
+
+// Takes one part from image (read by read), with one warning when it is damaged or lost. A part
+// that exiv2 complained about and that came out empty counts as left out.
+void KeepPart(const PartReader& part, const std::function<Exiv2::Image&()>& read,
+              PictureMetadata& metadata, std::vector<std::string>* warnings) {
+    std::vector<std::string> log;
+    std::string reason;
+    bool kept = false;
+    bool ok = RunExiv2([&] { kept = part.keep(read(), metadata); }, &log, &reason);
+    if (ok && !kept && !log.empty()) {
+        ok = false;
+        reason = log.front();
+        log.clear();
+    }
+    NotePartProblems(part.name, ok, reason, log, warnings);
+}
+
+// A JPEG: each part read from a JPEG of its own segments, so one damaged part loses no other.
+PictureMetadata ReadJpegParts(const uint8_t* data, size_t size,
+                              std::vector<std::string>* warnings) {
     PictureMetadata metadata;
-    if (!RunGuarded([&] { image.readMetadata(); }, messages, "the metadata cannot be read")) {
+    for (const PartReader& part : kPartReaders) {
+        const std::vector<uint8_t> only = JpegWithOnly(data, size, part.jpegPart);
+        if (only.empty()) {
+            continue;
+        }
+        Exiv2::Image::AutoPtr image;
+        KeepPart(
+            part,
+            [&]() -> Exiv2::Image& {
+                image = OpenAndRead(only.data(), only.size());
+                return *image;
+            },
+            metadata, warnings);
+    }
+    return metadata;
+}
+
+// A PNG or TIFF file: one read, then each part taken from it on its own.
+PictureMetadata ReadWholeFile(const uint8_t* data, size_t size,
+                              std::vector<std::string>* warnings) {
+    PictureMetadata metadata;
+    Exiv2::Image::AutoPtr image;
+    std::vector<std::string> log;
+    std::string reason;
+    const bool read = RunExiv2([&] { image = OpenAndRead(data, size); }, &log, &reason);
+    NotePartProblems("the metadata", read, reason, log, warnings);
+    if (!read) {
         return metadata;
     }
-    RunGuarded([&] { metadata.exif = KeptExif(image.exifData()); }, messages,
-               "the EXIF block is left out");
-    RunGuarded([&] { metadata.xmp = KeptXmp(image.xmpData()); }, messages,
-               "the XMP packet is left out");
-    RunGuarded([&] { metadata.iptc = KeptIptc(image.iptcData()); }, messages,
-               "the IPTC block is left out");
-    RunGuarded([&] { metadata.icc = KeptIcc(image); }, messages,
-               "the ICC colour profile is left out");
+    for (const PartReader& part : kPartReaders) {
+        KeepPart(
+            part, [&]() -> Exiv2::Image& { return *image; }, metadata, warnings);
+    }
     return metadata;
 }
 
-// Only the formats the codecs read: a file that decoded as a picture is one of them, and exiv2's
-// many other parsers stay out of reach of untrusted bytes.
-bool IsPictureType(int type) {
-    return type == Exiv2::ImageType::jpeg || type == Exiv2::ImageType::png ||
-           type == Exiv2::ImageType::tiff;
+// Only the formats the codecs read are handed to exiv2: its many other parsers stay out of reach
+// of untrusted bytes.
+int PictureType(const uint8_t* data, size_t size) {
+    int type = Exiv2::ImageType::none;
+    std::string ignored;
+    RunExiv2([&] { type = Exiv2::ImageFactory::getType(data, static_cast<long>(size)); }, nullptr,
+             &ignored);
+    return type;
 }
 
-template <typename Open>
-PictureMetadata ReadWith(const Open& open, std::vector<std::string>* warnings) {
-    Exiv2Messages messages(warnings, "metadata");
-    PictureMetadata metadata;
-    RunGuarded(
-        [&] {
-            Exiv2::Image::AutoPtr image = open();
-            if (image.get() != nullptr) {
-                metadata = ReadParts(*image, messages);
-            }
-        },
-        messages, "the metadata cannot be read");
-    return metadata;
+// The whole file, or nullopt with reason set.
+std::optional<std::vector<uint8_t>> FileBytes(const std::string& path, std::string* reason) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        *reason = std::strerror(errno);
+        return std::nullopt;
+    }
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                               std::istreambuf_iterator<char>());
+    if (file.bad()) {
+        *reason = "read error";
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 }  // namespace
 
 PictureMetadata ReadPictureMetadata(const std::string& path, std::vector<std::string>* warnings) {
-    return ReadWith(
-        [&]() -> Exiv2::Image::AutoPtr {
-            if (!IsPictureType(Exiv2::ImageFactory::getType(path))) {
-                return Exiv2::Image::AutoPtr();
-            }
-            return Exiv2::ImageFactory::open(path, false);
-        },
-        warnings);
+    std::string reason;
+    const std::optional<std::vector<uint8_t>> bytes = FileBytes(path, &reason);
+    if (!bytes) {
+        NotePartProblems("the metadata", false, reason, {}, warnings);
+        return {};
+    }
+    return ReadPictureMetadata(bytes->data(), bytes->size(), warnings);
 }
 
 PictureMetadata ReadPictureMetadata(const uint8_t* data, size_t size,
@@ -167,15 +255,14 @@ PictureMetadata ReadPictureMetadata(const uint8_t* data, size_t size,
     if (data == nullptr || size == 0 || size > static_cast<size_t>(INT32_MAX)) {
         return {};
     }
-    const long length = static_cast<long>(size);
-    return ReadWith(
-        [&]() -> Exiv2::Image::AutoPtr {
-            if (!IsPictureType(Exiv2::ImageFactory::getType(data, length))) {
-                return Exiv2::Image::AutoPtr();
-            }
-            return Exiv2::ImageFactory::open(data, length);
-        },
-        warnings);
+    const int type = PictureType(data, size);
+    if (type == Exiv2::ImageType::jpeg) {
+        return ReadJpegParts(data, size, warnings);
+    }
+    if (type == Exiv2::ImageType::png || type == Exiv2::ImageType::tiff) {
+        return ReadWholeFile(data, size, warnings);
+    }
+    return {};
 }
 
 }  // namespace lumivex

@@ -29,15 +29,22 @@ camera="Make: Canon;Model: Canon EOS 40D;DateTimeOriginal: 2008:05:30 15:56:01;O
 camera+="GPSLatitudeRef: North;Creator: Test Photographer;"
 icc="ProfileDescription: sRGB IEC61966-2.1;"
 
-"$cli" enhance --quiet "$data/camera.jpg" "$data/camera.jpg" "$data/camera.jpg" \
-    -o "$work/enhanced.jpg" 2>"$work/stderr"
-check "enhance carries the camera's metadata with the new size" \
-    "${camera}ExifImageWidth: 200;ExifImageHeight: 136;XResolution: 96;$icc" "$(tags "$work/enhanced.jpg")"
-check "enhance prints no warning for sound metadata" "" "$(cat "$work/stderr")"
-
-"$cli" enhance --quiet --strip-metadata "$data/camera.jpg" "$data/camera.jpg" "$data/camera.jpg" \
-    -o "$work/stripped.jpg"
-check "enhance --strip-metadata carries none" "XResolution: 96;" "$(tags "$work/stripped.jpg")"
+# Each output format: the camera's metadata with the new size, or with --strip-metadata none of
+# it: only what the format's own header says (JFIF density; pHYs, which exiftool names otherwise;
+# TIFF orientation and resolution).
+for format in "jpg:XResolution: 96;" "png:" "tif:Orientation: 1;XResolution: 96;"; do
+    ext=${format%%:*}
+    "$cli" enhance --quiet "$data/camera.jpg" "$data/camera.jpg" "$data/camera.jpg" \
+        -o "$work/enhanced.$ext" 2>"$work/stderr"
+    check "enhance carries the camera's metadata into .$ext with the new size" \
+        "${camera}ExifImageWidth: 200;ExifImageHeight: 136;XResolution: 96;$icc" \
+        "$(tags "$work/enhanced.$ext")"
+    check "enhance into .$ext prints no warning for sound metadata" "" "$(cat "$work/stderr")"
+    "$cli" enhance --quiet --strip-metadata "$data/camera.jpg" "$data/camera.jpg" \
+        "$data/camera.jpg" -o "$work/stripped.$ext"
+    check "enhance --strip-metadata carries none into .$ext" "${format#*:}" \
+        "$(tags "$work/stripped.$ext")"
+done
 
 "$cli" convert "$data/camera.jpg" "$work/converted.jpg"
 check "convert carries the metadata" \
