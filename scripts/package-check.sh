@@ -2,7 +2,8 @@
 # Builds the Release Debian package (no tests) into build-package/, unpacks it into a clean
 # folder and checks what a user gets: the programs run from there, find the installed
 # profiles and enhance the installed sample burst; the menu entry, AppStream data and manual
-# pages pass their validators. Run by scripts/test.sh; needs only scripts/setup.sh's packages.
+# pages pass their validators and the bash completion completes. Run by scripts/test.sh; needs
+# only scripts/setup.sh's packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,7 +30,7 @@ for f in bin/lumivex bin/lumivex-cli share/lumivex/help/index.html \
     "share/lumivex/profiles/2x enlargement.ini" share/applications/lumivex.desktop \
     share/icons/hicolor/scalable/apps/lumivex.svg share/icons/hicolor/256x256/apps/lumivex.png \
     share/metainfo/example.corvanes.Lumivex.metainfo.xml share/man/man1/lumivex.1 \
-    share/man/man1/lumivex-cli.1; do
+    share/man/man1/lumivex-cli.1 share/bash-completion/completions/lumivex-cli; do
     [[ -f "$usr/$f" ]] || fail "missing /usr/$f"
 done
 
@@ -46,4 +47,10 @@ for page in lumivex lumivex-cli; do
     MANWIDTH=80 man -l "$usr/share/man/man1/$page.1" 2>/dev/null | grep -q "^NAME" ||
         fail "man page $page(1)"
 done
+# The completion, loaded as bash-completion loads it, completes an option of enhance.
+completed=$(bash -c 'source /usr/share/bash-completion/bash_completion && source "$1" &&
+    COMP_LINE="lumivex-cli enhance --strip" && COMP_POINT=${#COMP_LINE} &&
+    COMP_WORDS=($COMP_LINE) && COMP_CWORD=2 && _lumivex_cli &&
+    echo "${COMPREPLY[*]}"' _ "$usr/share/bash-completion/completions/lumivex-cli")
+[[ "$completed" == "--strip-metadata" ]] || fail "bash completion gave '$completed'"
 echo "package check: ok"

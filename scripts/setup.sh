@@ -11,7 +11,7 @@ packages=(
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
     xvfb xauth imagemagick
     libexiv2-dev libimage-exiftool-perl
-    dpkg-dev file appstream desktop-file-utils man-db
+    dpkg-dev file appstream desktop-file-utils man-db bash-completion
 )
 
 missing=()
