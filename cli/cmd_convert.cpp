@@ -5,17 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_metadata.h"
 #include "cli/cli_paths.h"
 #include "cli/command.h"
 #include "image/image_codec.h"
 #include "image/read_image.h"
 #include "image/rgb_image.h"
-#include "image/save_image.h"
 
 namespace lumivex::cli {
 namespace {
 
-constexpr const char* kUsage = "convert IN OUT";
+constexpr const char* kUsage = "convert [--strip-metadata] IN OUT";
 
 void PrintUsage(std::FILE* out) {
     std::fprintf(out,
@@ -23,13 +23,16 @@ void PrintUsage(std::FILE* out) {
                  "Reads IN (BMP, JPEG, PNG or TIFF, chosen by its extension), makes it a 24-bit\n"
                  "picture and writes OUT in the format its extension names: .bmp, .jpg/.jpeg\n"
                  "(JPEG quality 75), .png or .tif/.tiff (deflate); any other OUT is refused.\n"
-                 "An existing OUT is replaced only after the new file is completely written.\n",
+                 "An existing OUT is replaced only after the new file is completely written.\n"
+                 "IN's metadata (EXIF, XMP, IPTC, ICC profile) goes into a JPEG, PNG or TIFF\n"
+                 "OUT unless --strip-metadata is given.\n",
                  kUsage);
 }
 
 int RunConvert(const std::vector<std::string>& args) {
     std::vector<std::string> paths;
     bool optionsEnded = false;
+    bool stripMetadata = false;
     for (const std::string& arg : args) {
         if (!optionsEnded && (arg == "--help" || arg == "-h")) {
             PrintUsage(stdout);
@@ -37,6 +40,8 @@ int RunConvert(const std::vector<std::string>& args) {
         }
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
+        } else if (!optionsEnded && arg == "--strip-metadata") {
+            stripMetadata = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             std::fprintf(stderr, "lumivex-cli convert: unknown option '%s'\n", arg.c_str());
             PrintUsage(stderr);
@@ -75,7 +80,7 @@ int RunConvert(const std::vector<std::string>& args) {
     }
     image.SetHorizontalDpi(dpiX);
     image.SetVerticalDpi(dpiY);
-    if (!SaveImageToPath(image, paths[1], &error)) {
+    if (!SaveCarryingMetadata(image, paths[1], CarriedMetadata(paths[0], stripMetadata), &error)) {
         std::fprintf(stderr, "lumivex-cli convert: %s\n", error.c_str());
         return 1;
     }

@@ -12,13 +12,14 @@
 #include "cli/cli_enhance_report.h"
 #include "cli/cli_job_runner.h"
 #include "cli/cli_json_report.h"
+#include "cli/cli_metadata.h"
 #include "cli/cli_paths.h"
 #include "cli/cli_profile_options.h"
 #include "cli/cli_stderr_sink.h"
 #include "cli/cli_video.h"
 #include "cli/command.h"
 #include "image/image_codec.h"
-#include "image/save_image.h"
+#include "job/input_set.h"
 #include "job/job.h"
 #include "profiles/aspect_choice.h"
 #include "profiles/profile_list.h"
@@ -31,7 +32,7 @@ constexpr char kUsage[] =
     "enhance [--reference N] [--at POSITION] [--no-fields] [--profile FILE|NAME | --scale S | "
     "--max-size WxH "
     "[--proportional true|false]] [--aspect auto|A:B] [--method standard|quality] "
-    "[--report FILE.json] [--quiet] "
+    "[--report FILE.json] [--strip-metadata] [--quiet] "
     "INPUT... -o OUTPUT";
 
 struct EnhanceOptions {
@@ -45,6 +46,7 @@ struct EnhanceOptions {
     std::optional<ReconstructionMethod> method;  // --method; absent: what the profile says
     std::string report;
     bool quiet = false;
+    bool stripMetadata = false;  // the result carries none of the reference picture's metadata
     bool help = false;
 };
 
@@ -115,6 +117,8 @@ std::optional<Failure> ParseArguments(const std::vector<std::string>& args,
             options.quiet = true;
         } else if (arg == "--fields" || arg == "--no-fields") {
             options.fields = arg == "--fields";
+        } else if (arg == "--strip-metadata") {
+            options.stripMetadata = true;
         } else {
             const std::size_t equals = arg.find('=');
             const std::string name = arg.substr(0, equals);
@@ -194,6 +198,8 @@ bool FolderExists(const std::string& path) {
 // Runs the job and writes the picture and the report; the exit status.
 int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptWatch& watch,
                 EnhanceRunRecord& record) {
+    const PictureMetadata metadata =
+        CarriedMetadata(ReferencePicturePath(job), options.stripMetadata);
     job.observer = CollectReports(record);
     const auto start = std::chrono::steady_clock::now();
     record.status = RunJobToEnd(job, watch, !options.quiet);
@@ -209,7 +215,7 @@ int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptW
             Failure{1, "the enhancement failed (status " + std::to_string(record.status) + ")"});
     }
     std::string error;
-    if (!SaveImageToPath(job.result, options.output, &error)) {
+    if (!SaveCarryingMetadata(job.result, options.output, metadata, &error)) {
         return Report(Failure{1, "cannot write " + options.output + ": " + error});
     }
     const bool reportToStdout = options.report == "-";

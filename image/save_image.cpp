@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -216,6 +217,28 @@ bool TakeOverAttributes(int fd, bool replacing, const struct stat& old) {
     return ::fchmod(fd, old.st_mode & 07777) == 0;
 }
 
+// Encodes into memory, lets rewrite change the bytes, then writes them all to stream.
+bool EncodeRewritten(ImageCodec& codec, const RgbImage& image, const EncodedBytesFilter& rewrite,
+                     FileImageStream& stream, std::string* why) {
+    MemoryImageStream memory;
+    if (!codec.Encode(memory, image)) {
+        *why = codec.FailureReason();
+        return false;
+    }
+    std::vector<uint8_t> bytes = memory.Data();
+    rewrite(bytes);
+    constexpr size_t kChunk = size_t{1} << 30;
+    for (size_t done = 0; done < bytes.size();) {
+        const auto count = static_cast<int32_t>(std::min(kChunk, bytes.size() - done));
+        if (stream.Write(bytes.data() + done, count) != count) {
+            *why = SystemText(stream.Error() != 0 ? stream.Error() : EIO);
+            return false;
+        }
+        done += static_cast<size_t>(count);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ReplaceFileAtomically(const std::string& path, const ContentWriter& write, std::string* error,
@@ -260,12 +283,20 @@ bool ReplaceFileAtomically(const std::string& path, const ContentWriter& write, 
 
 bool SaveImageToPath(const RgbImage& image, const std::string& path, std::string* error,
                      std::string* reason) {
+    return SaveRewrittenImageToPath(image, path, nullptr, error, reason);
+}
+
+bool SaveRewrittenImageToPath(const RgbImage& image, const std::string& path,
+                              const EncodedBytesFilter& rewrite, std::string* error,
+                              std::string* reason) {
     if (image.IsEmpty())
         return Report(error, reason, "Cannot write " + path, "the picture is empty");
     return ReplaceFileAtomically(
         path,
         [&](FileImageStream& stream, std::string* why) {
             const std::unique_ptr<ImageCodec> codec = CodecForWriting(path);
+            if (codec && rewrite)
+                return EncodeRewritten(*codec, image, rewrite, stream, why);
             if (codec && codec->Encode(stream, image))
                 return true;
             *why = !codec                ? "no picture format is written under this name"

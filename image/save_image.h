@@ -2,8 +2,10 @@
 // anything else -> BMP), without ever leaving a half-written file behind.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "image/image_stream.h"
 #include "image/rgb_image.h"
@@ -17,6 +19,15 @@ namespace lumivex {
 // receives the why alone ("Permission denied").
 bool SaveImageToPath(const RgbImage& image, const std::string& path, std::string* error,
                      std::string* reason = nullptr);
+
+// Rewrites a picture's complete encoded bytes before they are written (to add metadata, say).
+using EncodedBytesFilter = std::function<void(std::vector<uint8_t>& encoded)>;
+
+// As SaveImageToPath, but when rewrite is set the picture is encoded in memory and passed
+// through it before anything is written.
+bool SaveRewrittenImageToPath(const RgbImage& image, const std::string& path,
+                              const EncodedBytesFilter& rewrite, std::string* error,
+                              std::string* reason = nullptr);
 
 // Writes the file's new content through stream; false with why set when it cannot.
 using ContentWriter = std::function<bool(FileImageStream& stream, std::string* why)>;

@@ -103,4 +103,14 @@ bool AddImage(EnhanceJob& job, RgbImage&& image, const std::string& name, Messag
     return AddImage(job, image, name, messages);
 }
 
+std::string ReferencePicturePath(const EnhanceJob& job) {
+    const bool imageSet =
+        job.inputKind == kInputImageSet || job.inputKind == kInputImageSetSelection;
+    if (!imageSet || job.referenceIndex < 0 ||
+        job.referenceIndex >= static_cast<int32_t>(job.names.size())) {
+        return {};
+    }
+    return job.names[job.referenceIndex];
+}
+
 }  // namespace lumivex

@@ -33,4 +33,8 @@ bool AddImage(EnhanceJob& job, RgbImage&& image, const std::string& name, Messag
 // command treats such a selection as an image set rather than a video.
 bool IsImageSetFileName(const std::string& name);
 
+// The file of the set's reference picture (where the result's metadata comes from); empty when
+// the job holds no image set.
+std::string ReferencePicturePath(const EnhanceJob& job);
+
 }  // namespace lumivex

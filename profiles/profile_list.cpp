@@ -98,8 +98,19 @@ void EnumerateProfilesIn(const std::string& folder, ProfileList& list) {
     }
 }
 
+std::string ProfilesFolderFor(const std::string& programFolder) {
+    const std::string beside = programFolder + "profiles";
+    const std::string installed = programFolder + "../share/lumivex/profiles";
+    std::error_code error;
+    if (!std::filesystem::is_directory(beside, error) &&
+        std::filesystem::is_directory(installed, error)) {
+        return std::filesystem::path(installed).lexically_normal().string();
+    }
+    return beside;
+}
+
 void EnumerateProfiles(ProfileList& list) {
-    EnumerateProfilesIn(ProgramFolder() + "profiles", list);
+    EnumerateProfilesIn(ProfilesFolderFor(ProgramFolder()), list);
 }
 
 }  // namespace lumivex

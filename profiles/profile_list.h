@@ -33,7 +33,12 @@ std::string ProgramFolder();
 // listed, whether or not writing it succeeded.
 void EnumerateProfilesIn(const std::string& folder, ProfileList& list);
 
-// EnumerateProfilesIn on the "profiles" folder beside the running program.
+// The profiles folder of a program in programFolder (ending in "/"): "profiles" beside it when
+// that folder exists (the build tree, installs that keep everything in one folder), else the
+// installed "../share/lumivex/profiles" when that exists, else "profiles" beside it.
+std::string ProfilesFolderFor(const std::string& programFolder);
+
+// EnumerateProfilesIn on ProfilesFolderFor(ProgramFolder()).
 void EnumerateProfiles(ProfileList& list);
 
 }  // namespace lumivex

@@ -10,6 +10,8 @@ packages=(
     qt6-base-dev libgl-dev
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
     xvfb xauth imagemagick
+    libexiv2-dev libimage-exiftool-perl
+    dpkg-dev file appstream desktop-file-utils man-db bash-completion
 )
 
 missing=()

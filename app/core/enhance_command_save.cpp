@@ -1,9 +1,11 @@
 #include "app/core/enhance_command_save.h"
 
+#include <vector>
+
 #include "image/image_codec.h"
 #include "image/message_sink.h"
-#include "image/save_image.h"
 #include "job/job.h"
+#include "metadata/save_with_metadata.h"
 
 namespace lumivex {
 
@@ -13,18 +15,30 @@ std::string SaveFailedMessage(const std::string& path, const std::string& reason
 }
 
 SaveOutcome WriteChosenImage(const RgbImage& image, const std::optional<std::string>& path,
-                             MessageSink& messages) {
+                             MessageSink& messages, const std::string& metadataSource) {
     if (!path) {
         return SaveOutcome::kCancelled;
     }
-    std::string error;
     if (!CodecForWriting(*path)) {
         messages.ShowMessage(SaveFailedMessage(*path, UnwritableNameText(*path)));
         return SaveOutcome::kFailed;
     }
-    if (!SaveImageToPath(image, *path, &error)) {
+    std::vector<std::string> warnings;
+    const PictureMetadata metadata = metadataSource.empty() || !FormatCarriesMetadata(*path)
+                                         ? PictureMetadata{}
+                                         : ReadPictureMetadata(metadataSource, &warnings);
+    std::string error;
+    if (!SaveImageWithMetadata(image, *path, metadata, &warnings, &error)) {
         messages.ShowMessage(SaveFailedMessage(*path, error));
         return SaveOutcome::kFailed;
+    }
+    if (!warnings.empty()) {
+        std::string text = "The enhanced image was saved without part of the metadata of " +
+                           metadataSource + ":\n";
+        for (const std::string& warning : warnings) {
+            text += "\n" + warning;
+        }
+        messages.ShowMessage(text);
     }
     return SaveOutcome::kWritten;
 }

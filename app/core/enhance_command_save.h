@@ -19,8 +19,10 @@ enum class SaveOutcome {
 };
 
 // Writes image to path (codec by the path's extension); nullopt means the dialog was cancelled.
+// A JPEG, PNG or TIFF carries the metadata of the picture at metadataSource (when given); parts
+// of it that cannot be carried are named in one message after the save.
 SaveOutcome WriteChosenImage(const RgbImage& image, const std::optional<std::string>& path,
-                             MessageSink& messages);
+                             MessageSink& messages, const std::string& metadataSource = {});
 
 // Clears the job's result-ready flag once the result has been written.
 void ApplySaveOutcome(EnhanceJob& job, SaveOutcome outcome);

@@ -2,6 +2,7 @@
 #include "app/ui/enhance_runner.h"
 #include "app/ui/main_window.h"
 #include "app/ui/save_image_dialog.h"
+#include "job/input_set.h"
 
 namespace lumivex {
 
@@ -18,7 +19,8 @@ void MainWindow::Enhance() {
 // Only a completed write counts as saved; after a failed one the close question still offers to
 // save the result.
 SaveOutcome MainWindow::SaveEnhancedImage() {
-    const SaveOutcome outcome = SaveImageAs(this, job_.result, *messages_);
+    const SaveOutcome outcome =
+        SaveImageAs(this, job_.result, *messages_, ReferencePicturePath(job_));
     ApplySaveOutcome(job_, outcome);
     return outcome;
 }

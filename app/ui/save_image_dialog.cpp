@@ -30,8 +30,9 @@ std::optional<std::string> ChooseSaveImagePath(QWidget* owner) {
     return dialog.selectedFiles().front().toStdString();
 }
 
-SaveOutcome SaveImageAs(QWidget* owner, const RgbImage& image, MessageSink& messages) {
-    return WriteChosenImage(image, ChooseSaveImagePath(owner), messages);
+SaveOutcome SaveImageAs(QWidget* owner, const RgbImage& image, MessageSink& messages,
+                        const std::string& metadataSource) {
+    return WriteChosenImage(image, ChooseSaveImagePath(owner), messages, metadataSource);
 }
 
 }  // namespace lumivex

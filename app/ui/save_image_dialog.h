@@ -29,6 +29,9 @@ std::optional<std::string> ChooseSaveImagePath(QWidget* owner);
 
 // The dialog, then the write. A failed write is reported through messages and leaves any
 // existing file at the chosen name intact.
-SaveOutcome SaveImageAs(QWidget* owner, const RgbImage& image, MessageSink& messages);
+// A JPEG, PNG or TIFF carries the metadata of the picture at metadataSource (see
+// WriteChosenImage).
+SaveOutcome SaveImageAs(QWidget* owner, const RgbImage& image, MessageSink& messages,
+                        const std::string& metadataSource = {});
 
 }  // namespace lumivex

@@ -83,6 +83,29 @@ TEST_F(ProfileFolderTest, UnwritableFolderStillListsTheDefault) {
     EXPECT_EQ(choices[0].size, (OutputSize{640, 480}));
 }
 
+// Which folders exist decides: beside the program first, then the installed share folder.
+TEST_F(ProfileFolderTest, ProfilesFolderIsBesideTheProgramElseInstalledInShare) {
+    const struct {
+        bool beside;
+        bool installed;
+        const char* expected;  // below folder_
+    } cases[] = {
+        {true, true, "/prefix/bin/profiles"},
+        {false, true, "/prefix/share/lumivex/profiles"},
+        {false, false, "/prefix/bin/profiles"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(folder_ + "/prefix");
+        std::filesystem::create_directories(folder_ + "/prefix/bin");
+        if (c.beside)
+            std::filesystem::create_directories(folder_ + "/prefix/bin/profiles");
+        if (c.installed)
+            std::filesystem::create_directories(folder_ + "/prefix/share/lumivex/profiles");
+        EXPECT_EQ(ProfilesFolderFor(folder_ + "/prefix/bin/"), folder_ + c.expected)
+            << c.beside << c.installed;
+    }
+}
+
 TEST_F(ProfileFolderTest, ChoicesAreSortedByTextAndKeepTheirListIndex) {
     ProfileList list;
     Write("zoom.ini", "[resolution]\nscale = 1.5\n");

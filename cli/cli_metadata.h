@@ -1,0 +1,19 @@
+// The metadata lumivex-cli carries from an input picture to the picture it writes, with the
+// problems it meets printed on stderr as "lumivex-cli: FILE: text".
+#pragma once
+
+#include <string>
+
+#include "image/rgb_image.h"
+#include "metadata/picture_metadata.h"
+
+namespace lumivex::cli {
+
+// The metadata of the picture at path; none when path is empty or strip is set.
+PictureMetadata CarriedMetadata(const std::string& path, bool strip);
+
+// SaveImageWithMetadata, its warnings printed.
+bool SaveCarryingMetadata(const RgbImage& image, const std::string& path,
+                          const PictureMetadata& metadata, std::string* error);
+
+}  // namespace lumivex::cli
