@@ -134,9 +134,10 @@ bool DataTerm::BackProject(const Channel* channel, FloatPlane& out, const FrameT
     return true;
 }
 
-bool DataTerm::Reweight(const FloatPlane& x, double delta, ResidualStats& stats,
+bool DataTerm::Reweight(const FloatPlane& x, double delta, double cutoff, ResidualStats& stats,
                         const FrameTick& tick) {
     const auto d = static_cast<float>(delta);
+    const auto c = static_cast<float>(cutoff);
     stats.frameMedian.assign(frames_.size(), 0.0);
     stats.meanWeight.assign(frames_.size(), 0.0);
     Histogram all(kBins, 0);
@@ -162,7 +163,10 @@ bool DataTerm::Reweight(const FloatPlane& x, double delta, ResidualStats& stats,
                     }
                     const float e =
                         std::abs(value[u] - ChannelValue(pixels + 3 * (base + u), Channel::kLuma));
-                    const float weight = e > d ? d / e : 1.0F;
+                    float weight = e > d ? d / e : 1.0F;
+                    if (e > c) {
+                        weight *= std::max(0.0F, 2.0F - e / c);
+                    }
                     w[base + u] = weight;
                     ++h[std::min<size_t>(static_cast<size_t>(e * kBinsPerLevel), kBins - 1)];
                     curv[static_cast<size_t>(block)] += weight * s.WeightSquares(u, v);

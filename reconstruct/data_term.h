@@ -41,9 +41,11 @@ public:
                const FrameTick& tick);
     // out = Σ_k A_kᵀ W_k y_k (with value: the channel) or Σ_k A_kᵀ W_k 1 (without).
     bool BackProject(const Channel* channel, FloatPlane& out, const FrameTick& tick);
-    // Sets every pixel's weight to frame weight × min(1, delta / |A x − y|) on the luminance and
-    // returns the residuals' statistics. False on cancel.
-    bool Reweight(const FloatPlane& x, double delta, ResidualStats& stats, const FrameTick& tick);
+    // Sets every pixel's weight to frame weight × min(1, delta / |A x − y|) on the luminance,
+    // tapered linearly to 0 between cutoff and twice cutoff (a residual that large is another
+    // object, not noise), and returns the residuals' statistics. False on cancel.
+    bool Reweight(const FloatPlane& x, double delta, double cutoff, ResidualStats& stats,
+                  const FrameTick& tick);
 
 private:
     template <typename PixelFn>
