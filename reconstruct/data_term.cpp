@@ -65,6 +65,30 @@ DataTerm::DataTerm(std::vector<const uint8_t*> frames, std::vector<FrameSampling
     }
 }
 
+void DataTerm::SetSampling(int32_t k, FrameSampling sampling) {
+    sampling_[k] = std::move(sampling);
+    const FrameSampling& s = sampling_[k];
+    std::vector<float>& w = weights_[k];
+    for (int32_t v = 0; v < s.Height(); ++v) {
+        for (int32_t u = 0; u < s.Width(); ++u) {
+            w[static_cast<size_t>(v) * s.Width() + u] = s.Valid(u, v) ? 1.0F : 0.0F;
+        }
+    }
+}
+
+bool DataTerm::Simulate(int32_t k, const FloatPlane& x, FloatPlane& out) {
+    ForEachRowBlock(
+        k, [&](int32_t, int32_t row0, int32_t row1) { sampling_[k].Forward(x, out, row0, row1); });
+    return true;
+}
+
+void DataTerm::FrameChannel(int32_t k, Channel channel, FloatPlane& out) const {
+    const uint8_t* pixels = frames_[k];
+    for (size_t i = 0; i < out.Size(); ++i) {
+        out.data[i] = ChannelValue(pixels + 3 * i, channel);
+    }
+}
+
 // fn(block, row0, row1) for the fixed row blocks of frame k, on the engine's threads.
 template <typename PixelFn>
 void DataTerm::ForEachRowBlock(int32_t k, const PixelFn& fn) {

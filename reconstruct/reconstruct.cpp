@@ -11,6 +11,7 @@
 #include "reconstruct/colour.h"
 #include "reconstruct/data_term.h"
 #include "reconstruct/prior.h"
+#include "reconstruct/refine_motion.h"
 #include "reconstruct/register_frames.h"
 #include "reconstruct/sampling.h"
 #include "reconstruct/solver.h"
@@ -101,6 +102,7 @@ private:
                      FloatPlane& chroma, recon::SolverPlanes& planes);
     bool Reweight(const FloatPlane& x, double delta, bool cut);
     void WeighFramesByResidual();
+    bool RefineMotions(const FloatPlane& luma);
     void Report(int32_t reference, const RegistrationObserver& observer) const;
 
     void SetPasses(int64_t passes) { totalTicks_ = passes * n_; }
@@ -196,6 +198,27 @@ void QualityRun::WeighFramesByResidual() {
     }
 }
 
+// Each weighted frame's motion refined against the estimate, with the data term's robust weights.
+bool QualityRun::RefineMotions(const FloatPlane& luma) {
+    FloatPlane simulated(height_, width_);
+    FloatPlane frame(height_, width_);
+    for (int32_t k = 1; k < n_; ++k) {
+        if (frameWeight_[k] > 0.0) {
+            data_->Simulate(k, luma, simulated);
+            data_->FrameChannel(k, Channel::kLuma, frame);
+            engine::AffineTransform& t = registration_[k].transform;
+            if (recon::RefineMotion(simulated, frame, data_->PixelWeights(k), t)) {
+                data_->SetSampling(k, recon::FrameSampling(t, width_, height_, outWidth_,
+                                                           outHeight_, options_.blurSigma));
+            }
+        }
+        if (!Tick()) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool QualityRun::SolveLuma(FloatPlane& luma, recon::SolverPlanes& planes) {
     FloatPlane expansion(outHeight_, outWidth_);  // where the prior's majorizer is taken
     for (int32_t round = 0; round < options_.rounds; ++round) {
@@ -218,6 +241,9 @@ bool QualityRun::SolveLuma(FloatPlane& luma, recon::SolverPlanes& planes) {
         recon::CopyPlane(expansion, luma);
         if (!recon::SolveRound(*data_, prior_, Channel::kLuma, expansion, Lambda(),
                                options_.stepsPerRound, luma, planes, Ticker())) {
+            return false;
+        }
+        if (round + 1 < options_.rounds && !RefineMotions(luma)) {
             return false;
         }
     }
@@ -276,7 +302,7 @@ bool QualityRun::Run(int32_t reference, uint8_t* outPixels, const RegistrationOb
     }
     BuildDataTerm();
     const int32_t chromaPasses = 1 + (options_.chromaSteps > 0 ? options_.chromaSteps + 1 : 0);
-    SetPasses(int64_t{options_.rounds} * (options_.stepsPerRound + 2) + 1 + 1 + 2 * chromaPasses);
+    SetPasses(int64_t{options_.rounds} * (options_.stepsPerRound + 3) + 1 + 2 * chromaPasses);
     FloatPlane luma(outHeight_, outWidth_);
     recon::CubicEnlarge(frames_[0], width_, height_, Channel::kLuma, luma);
     recon::SolverPlanes planes(outHeight_, outWidth_);
