@@ -1,5 +1,6 @@
 // Whole enhancement runs (decoding excluded): registration, warping, gate, fusion and
-// sharpening of a PAL video's fields, an HD burst and a camera burst.
+// sharpening of a PAL video's fields, an HD burst and a camera burst; and the same jobs through the
+// high-quality reconstruction where its library is built in.
 #include <benchmark/benchmark.h>
 
 #include <vector>
@@ -8,6 +9,9 @@
 #include "bench/bench_setup.h"
 #include "engine/enhance_progress.h"
 #include "engine/super_resolve.h"
+#ifdef LUMIVEX_HAVE_RECONSTRUCT
+#include "reconstruct/reconstruct.h"
+#endif
 
 namespace lumivex::bench {
 namespace {
@@ -38,7 +42,9 @@ std::vector<Picture>& Frames(const JobShape& shape) {
     return frames;
 }
 
-void RunJob(benchmark::State& state, const JobShape& shape) {
+enum class Method { kStandard, kQuality };
+
+void RunJob(benchmark::State& state, const JobShape& shape, Method method = Method::kStandard) {
     std::vector<Picture>& frames = Frames(shape);
     UseArguments(state);
     std::vector<uint8_t> out(static_cast<size_t>(shape.outWidth) * shape.outHeight * 3);
@@ -47,9 +53,17 @@ void RunJob(benchmark::State& state, const JobShape& shape) {
         std::vector<uint8_t*> pointers = PixelPointers(frames);
         EnhanceProgress progress;
         accepted = 0;
-        SuperResolve(progress, pointers.data(), shape.frames, shape.width, shape.height, 0,
-                     out.data(), shape.outWidth, shape.outHeight, nullptr,
-                     [&](const RegistrationReport& r) { accepted += r.accepted ? 1 : 0; });
+        const auto count = [&](const RegistrationReport& r) { accepted += r.accepted ? 1 : 0; };
+        if (method == Method::kStandard) {
+            SuperResolve(progress, pointers.data(), shape.frames, shape.width, shape.height, 0,
+                         out.data(), shape.outWidth, shape.outHeight, nullptr, count);
+        } else {
+#ifdef LUMIVEX_HAVE_RECONSTRUCT
+            ReconstructQuality(progress, pointers.data(), shape.frames, shape.width, shape.height,
+                               0, out.data(), shape.outWidth, shape.outHeight, QualityOptions{},
+                               count);
+#endif
+        }
         benchmark::ClobberMemory();
     }
     state.counters["accepted"] = accepted;
@@ -69,6 +83,18 @@ void BM_CameraJob(benchmark::State& state) {
     RunJob(state, kCamera);
 }
 BENCHMARK(BM_CameraJob)->Apply(FastOnly)->Iterations(1);
+
+#ifdef LUMIVEX_HAVE_RECONSTRUCT
+void BM_PalJobQuality(benchmark::State& state) {
+    RunJob(state, kPal, Method::kQuality);
+}
+BENCHMARK(BM_PalJobQuality)->Apply(FastOnly);
+
+void BM_CameraJobQuality(benchmark::State& state) {
+    RunJob(state, kCamera, Method::kQuality);
+}
+BENCHMARK(BM_CameraJobQuality)->Apply(FastOnly)->Iterations(1);
+#endif
 
 }  // namespace
 }  // namespace lumivex::bench

@@ -2,7 +2,7 @@
 // level against the truth and its median time, one row per method, side by side in one run.
 //
 //   lumivex_quality_bench [--repeat N] [--threads N] [--methods a,b,...] [--save DIR]
-//                         [--scale N] SET_FOLDER...
+//                         [--scale N] [--quality KEY=VALUE,...] SET_FOLDER...
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -26,6 +26,7 @@ struct Options {
     int threads = 0;  // 0: the engine's default
     int scale = 2;    // for folders without offsets.csv
     std::string saveDir;
+    std::string quality;               // option changes for the quality method
     std::vector<std::string> methods;  // empty: all available
     std::vector<std::string> sets;
 };
@@ -40,6 +41,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             o.threads = std::atoi(argv[++i]);
         } else if (arg == "--scale" && hasValue) {
             o.scale = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--quality" && hasValue) {
+            o.quality = argv[++i];
         } else if (arg == "--save" && hasValue) {
             o.saveDir = argv[++i];
         } else if (arg == "--methods" && hasValue) {
@@ -122,8 +125,14 @@ int main(int argc, char** argv) {
     if (!ParseOptions(argc, argv, o)) {
         std::fprintf(stderr,
                      "usage: %s [--repeat N] [--threads N] [--methods cubic,engine-cubic,engine,"
-                     "quality,btvl1] [--save DIR] [--scale N] SET_FOLDER...\n",
+                     "quality,btvl1] [--save DIR] [--scale N] [--quality KEY=VALUE,...] "
+                     "SET_FOLDER...\n",
                      argv[0]);
+        return 2;
+    }
+    std::string why;
+    if (!o.quality.empty() && !SetQualityOptions(o.quality, &why)) {
+        std::fprintf(stderr, "%s\n", why.c_str());
         return 2;
     }
     if (o.threads > 0) {
@@ -140,7 +149,6 @@ int main(int argc, char** argv) {
     int failures = 0;
     for (const std::string& folder : o.sets) {
         SrSet set;
-        std::string why;
         if (!LoadSrSet(folder, o.scale, set, &why)) {
             std::fprintf(stderr, "%s\n", why.c_str());
             ++failures;

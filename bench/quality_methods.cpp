@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <sstream>
 
 #include "engine/parallel.h"
 #include "engine/resample.h"
@@ -35,12 +37,45 @@ bool Engine(std::vector<Picture>& frames, Picture& out) {
 }
 
 #ifdef LUMIVEX_QUALITY_COLUMN
+QualityOptions& ChosenQualityOptions() {
+    static QualityOptions options;
+    return options;
+}
+
 bool Quality(std::vector<Picture>& frames, Picture& out) {
     std::vector<uint8_t*> pointers = PixelPointers(frames);
     EnhanceProgress progress;
     return ReconstructQuality(progress, pointers.data(), static_cast<int32_t>(frames.size()),
                               frames[0].width, frames[0].height, 0, out.pixels.data(), out.width,
-                              out.height, QualityOptions{});
+                              out.height, ChosenQualityOptions());
+}
+
+bool SetQualityOption(QualityOptions& o, const std::string& key, double value) {
+    const auto count = static_cast<int32_t>(value);
+    if (key == "rounds") {
+        o.rounds = count;
+    } else if (key == "steps") {
+        o.stepsPerRound = count;
+    } else if (key == "chroma") {
+        o.chromaSteps = count;
+    } else if (key == "delta") {
+        o.huberDelta = value;
+    } else if (key == "lambda") {
+        o.lambda = value;
+    } else if (key == "noise") {
+        o.noiseReference = value;
+    } else if (key == "radius") {
+        o.priorRadius = count;
+    } else if (key == "decay") {
+        o.priorDecay = value;
+    } else if (key == "epsilon") {
+        o.priorEpsilon = value;
+    } else if (key == "blur") {
+        o.blurSigma = value;
+    } else {
+        return false;
+    }
+    return true;
 }
 #endif
 
@@ -121,6 +156,28 @@ std::vector<NamedMethod> AvailableMethods() {
                        }});
 #endif
     return methods;
+}
+
+bool SetQualityOptions(const std::string& list, std::string* why) {
+#ifdef LUMIVEX_QUALITY_COLUMN
+    std::stringstream entries(list);
+    for (std::string entry; std::getline(entries, entry, ',');) {
+        const size_t eq = entry.find('=');
+        char* end = nullptr;
+        const double value =
+            eq == std::string::npos ? 0.0 : std::strtod(entry.c_str() + eq + 1, &end);
+        if (eq == std::string::npos || end == entry.c_str() + eq + 1 || *end != '\0' ||
+            !SetQualityOption(ChosenQualityOptions(), entry.substr(0, eq), value)) {
+            *why = "--quality: cannot use \"" + entry + "\"";
+            return false;
+        }
+    }
+    return true;
+#else
+    (void)list;
+    *why = "--quality: the reconstruction library is not part of this build";
+    return false;
+#endif
 }
 
 std::string MissingMethodNote(const std::string& name) {

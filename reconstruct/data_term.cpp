@@ -65,6 +65,30 @@ DataTerm::DataTerm(std::vector<const uint8_t*> frames, std::vector<FrameSampling
     }
 }
 
+void DataTerm::SetSampling(int32_t k, FrameSampling sampling) {
+    sampling_[k] = std::move(sampling);
+    const FrameSampling& s = sampling_[k];
+    std::vector<float>& w = weights_[k];
+    for (int32_t v = 0; v < s.Height(); ++v) {
+        for (int32_t u = 0; u < s.Width(); ++u) {
+            w[static_cast<size_t>(v) * s.Width() + u] = s.Valid(u, v) ? 1.0F : 0.0F;
+        }
+    }
+}
+
+bool DataTerm::Simulate(int32_t k, const FloatPlane& x, FloatPlane& out) {
+    ForEachRowBlock(
+        k, [&](int32_t, int32_t row0, int32_t row1) { sampling_[k].Forward(x, out, row0, row1); });
+    return true;
+}
+
+void DataTerm::FrameChannel(int32_t k, Channel channel, FloatPlane& out) const {
+    const uint8_t* pixels = frames_[k];
+    for (size_t i = 0; i < out.Size(); ++i) {
+        out.data[i] = ChannelValue(pixels + 3 * i, channel);
+    }
+}
+
 // fn(block, row0, row1) for the fixed row blocks of frame k, on the engine's threads.
 template <typename PixelFn>
 void DataTerm::ForEachRowBlock(int32_t k, const PixelFn& fn) {
@@ -134,9 +158,10 @@ bool DataTerm::BackProject(const Channel* channel, FloatPlane& out, const FrameT
     return true;
 }
 
-bool DataTerm::Reweight(const FloatPlane& x, double delta, ResidualStats& stats,
+bool DataTerm::Reweight(const FloatPlane& x, double delta, double cutoff, ResidualStats& stats,
                         const FrameTick& tick) {
     const auto d = static_cast<float>(delta);
+    const auto c = static_cast<float>(cutoff);
     stats.frameMedian.assign(frames_.size(), 0.0);
     stats.meanWeight.assign(frames_.size(), 0.0);
     Histogram all(kBins, 0);
@@ -162,7 +187,10 @@ bool DataTerm::Reweight(const FloatPlane& x, double delta, ResidualStats& stats,
                     }
                     const float e =
                         std::abs(value[u] - ChannelValue(pixels + 3 * (base + u), Channel::kLuma));
-                    const float weight = e > d ? d / e : 1.0F;
+                    float weight = e > d ? d / e : 1.0F;
+                    if (e > c) {
+                        weight *= std::max(0.0F, 2.0F - e / c);
+                    }
                     w[base + u] = weight;
                     ++h[std::min<size_t>(static_cast<size_t>(e * kBinsPerLevel), kBins - 1)];
                     curv[static_cast<size_t>(block)] += weight * s.WeightSquares(u, v);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <new>
 #include <utility>
@@ -10,6 +11,7 @@
 #include "reconstruct/colour.h"
 #include "reconstruct/data_term.h"
 #include "reconstruct/prior.h"
+#include "reconstruct/refine_motion.h"
 #include "reconstruct/register_frames.h"
 #include "reconstruct/sampling.h"
 #include "reconstruct/solver.h"
@@ -39,6 +41,14 @@ constexpr double kFirstDeltaFactor = 4.0;
 constexpr double kFirstDeltaMin = 8.0;
 // Median absolute deviation to Gaussian sigma.
 constexpr double kMadToSigma = 1.4826;
+// The prior's strength grows with the estimated noise to this power above the noise reference,
+// up to this factor: compressed frames, whose residuals stay small, need nearly as strong a
+// prior as noisy ones.
+constexpr double kNoiseExponent = 4.0;
+constexpr double kMaxNoiseGain = 10.0;
+// Residuals beyond this many Huber thresholds lose their weight (down to none at twice that),
+// once the first round has fitted the picture: a moving object's pixels stop pulling at it.
+constexpr double kOutlierPerDelta = 8.0;
 // Huber threshold in units of the estimated noise.
 constexpr double kDeltaPerSigma = 1.5;
 // Chroma: its prior is this much stronger than luminance's, and the shift-and-add start gives
@@ -90,8 +100,9 @@ private:
     bool SolveLuma(FloatPlane& luma, recon::SolverPlanes& planes);
     bool SolveChroma(const FloatPlane& luma, Channel channel, const FloatPlane& coverage,
                      FloatPlane& chroma, recon::SolverPlanes& planes);
-    bool Reweight(const FloatPlane& x, double delta);
+    bool Reweight(const FloatPlane& x, double delta, bool cut);
     void WeighFramesByResidual();
+    bool RefineMotions(const FloatPlane& luma);
     void Report(int32_t reference, const RegistrationObserver& observer) const;
 
     void SetPasses(int64_t passes) { totalTicks_ = passes * n_; }
@@ -105,8 +116,9 @@ private:
         return [this] { return Tick(); };
     }
     double Lambda() const {
-        const double noise = std::max(sigma_ / options_.noiseReference, 1.0);
-        return options_.lambda * noise * noise * stats_.curvature;
+        const double gain = std::clamp(std::pow(sigma_ / options_.noiseReference, kNoiseExponent),
+                                       1.0, kMaxNoiseGain);
+        return options_.lambda * gain * stats_.curvature;
     }
 
     EnhanceProgress& progress_;
@@ -163,8 +175,9 @@ void QualityRun::BuildDataTerm() {
     }
 }
 
-bool QualityRun::Reweight(const FloatPlane& x, double delta) {
-    return data_->Reweight(x, delta, stats_, Ticker());
+bool QualityRun::Reweight(const FloatPlane& x, double delta, bool cut) {
+    const double cutoff = cut ? kOutlierPerDelta * delta : std::numeric_limits<double>::infinity();
+    return data_->Reweight(x, delta, cutoff, stats_, Ticker());
 }
 
 // After the first round the residuals show the noise, and which frames do not fit at all.
@@ -185,28 +198,52 @@ void QualityRun::WeighFramesByResidual() {
     }
 }
 
+// Each weighted frame's motion refined against the estimate, with the data term's robust weights.
+bool QualityRun::RefineMotions(const FloatPlane& luma) {
+    FloatPlane simulated(height_, width_);
+    FloatPlane frame(height_, width_);
+    for (int32_t k = 1; k < n_; ++k) {
+        if (frameWeight_[k] > 0.0) {
+            data_->Simulate(k, luma, simulated);
+            data_->FrameChannel(k, Channel::kLuma, frame);
+            engine::AffineTransform& t = registration_[k].transform;
+            if (recon::RefineMotion(simulated, frame, data_->PixelWeights(k), t)) {
+                data_->SetSampling(k, recon::FrameSampling(t, width_, height_, outWidth_,
+                                                           outHeight_, options_.blurSigma));
+            }
+        }
+        if (!Tick()) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool QualityRun::SolveLuma(FloatPlane& luma, recon::SolverPlanes& planes) {
     FloatPlane expansion(outHeight_, outWidth_);  // where the prior's majorizer is taken
     for (int32_t round = 0; round < options_.rounds; ++round) {
         if (round == 0) {
-            if (!Reweight(luma,
-                          std::max(kFirstDeltaFactor * options_.huberDelta, kFirstDeltaMin))) {
+            if (!Reweight(luma, std::max(kFirstDeltaFactor * options_.huberDelta, kFirstDeltaMin),
+                          false)) {
                 return false;
             }
         } else {
             if (round == 1) {
-                if (!Reweight(luma, delta_ > 0 ? delta_ : options_.huberDelta)) {
+                if (!Reweight(luma, delta_ > 0 ? delta_ : options_.huberDelta, false)) {
                     return false;
                 }
                 WeighFramesByResidual();
             }
-            if (!Reweight(luma, delta_)) {
+            if (!Reweight(luma, delta_, true)) {
                 return false;
             }
         }
         recon::CopyPlane(expansion, luma);
         if (!recon::SolveRound(*data_, prior_, Channel::kLuma, expansion, Lambda(),
                                options_.stepsPerRound, luma, planes, Ticker())) {
+            return false;
+        }
+        if (round + 1 < options_.rounds && !RefineMotions(luma)) {
             return false;
         }
     }
@@ -265,7 +302,7 @@ bool QualityRun::Run(int32_t reference, uint8_t* outPixels, const RegistrationOb
     }
     BuildDataTerm();
     const int32_t chromaPasses = 1 + (options_.chromaSteps > 0 ? options_.chromaSteps + 1 : 0);
-    SetPasses(int64_t{options_.rounds} * (options_.stepsPerRound + 2) + 1 + 1 + 2 * chromaPasses);
+    SetPasses(int64_t{options_.rounds} * (options_.stepsPerRound + 3) + 1 + 2 * chromaPasses);
     FloatPlane luma(outHeight_, outWidth_);
     recon::CubicEnlarge(frames_[0], width_, height_, Channel::kLuma, luma);
     recon::SolverPlanes planes(outHeight_, outWidth_);

@@ -20,19 +20,19 @@ namespace lumivex {
 
 struct QualityOptions {
     // Reweighting rounds and conjugate-gradient steps per round (luminance).
-    int32_t rounds = 4;
+    int32_t rounds = 3;
     int32_t stepsPerRound = 8;
     // Conjugate-gradient steps for each chroma plane; 0 takes chroma from the registered frames'
     // shift-and-add alone.
-    int32_t chromaSteps = 6;
+    int32_t chromaSteps = 4;
     // Huber threshold of the data term in grey levels; at least 1.5 times the estimated noise.
     double huberDelta = 2.0;
     // Prior strength relative to the data term for frames without noise; raised with the noise
     // the residuals show (see noiseReference).
     double lambda = 0.01;
     // Noise level (grey levels) up to which lambda is used as it is; above it the strength grows
-    // in proportion to the estimated noise squared.
-    double noiseReference = 0.6;
+    // with the fourth power of the estimated noise, up to ten times lambda.
+    double noiseReference = 0.4;
     // Bilateral total variation: radius in output pixels, decay per pixel of distance, and the
     // Charbonnier smoothing in grey levels.
     int32_t priorRadius = 2;

@@ -15,6 +15,14 @@ constexpr double kInvSqrt2Pi = 0.3989422804014327;
 constexpr double kBlurReach = 2.0;
 // Frame rows per band to start from when planning the adjoint's bands.
 constexpr int32_t kFirstBandRows = 4;
+// Outer taps whose weight stays at or below this for every phase are left out (a footprint a
+// hair wider than a whole number of output pixels would otherwise take a mostly empty tap on
+// either side); the rows are renormalised.
+constexpr double kTrimWeight = 1e-3;
+// Fractional bits of the fixed-point footprint centres, and of those the phase's.
+constexpr int32_t kFixedBits = 32;
+constexpr int32_t kPhaseBits = 6;
+static_assert(kPhases == 1 << kPhaseBits);
 
 // ∫ of the unit-area Gaussian's cumulative distribution up to z: z·Φ(z/σ) + σ·φ(z/σ).
 double IntegratedStep(double z, double sigma) {
@@ -34,6 +42,60 @@ int32_t ClampIndex(int32_t i, int32_t size) {
     return std::clamp(i, 0, size - 1);
 }
 
+int64_t ToFixed(double value) {
+    return std::llround(std::ldexp(value, kFixedBits));
+}
+
+// Tap counts known at compile time (0: the kernel's own, at run time).
+template <int32_t N>
+int32_t TapCount(int32_t runtime) {
+    return N > 0 ? N : runtime;
+}
+
+// Σ wy[j] Σ wx[i] hr(y0 + j, x0 + i), indices clamped to the plane when kClamp.
+template <int32_t TX, int32_t TY, bool kClamp>
+float Gather(const FloatPlane& hr, const float* wx, const float* wy, int32_t x0, int32_t y0,
+             int32_t tx, int32_t ty) {
+    float sum = 0.0F;
+    for (int32_t j = 0; j < TapCount<TY>(ty); ++j) {
+        const float* row = hr.Row(kClamp ? ClampIndex(y0 + j, hr.rows) : y0 + j);
+        float line = 0.0F;
+        for (int32_t i = 0; i < TapCount<TX>(tx); ++i) {
+            line += wx[i] * row[kClamp ? ClampIndex(x0 + i, hr.cols) : x0 + i];
+        }
+        sum += wy[j] * line;
+    }
+    return sum;
+}
+
+// hr(y0 + j, x0 + i) += value × wy[j] × wx[i]: Gather's transpose.
+template <int32_t TX, int32_t TY, bool kClamp>
+void Spread(FloatPlane& hr, float value, const float* wx, const float* wy, int32_t x0, int32_t y0,
+            int32_t tx, int32_t ty) {
+    for (int32_t j = 0; j < TapCount<TY>(ty); ++j) {
+        float* row = hr.Row(kClamp ? ClampIndex(y0 + j, hr.rows) : y0 + j);
+        const float scaled = value * wy[j];
+        for (int32_t i = 0; i < TapCount<TX>(tx); ++i) {
+            row[kClamp ? ClampIndex(x0 + i, hr.cols) : x0 + i] += scaled * wx[i];
+        }
+    }
+}
+
+// Calls fn.template operator()<TX, TY>() with the tap counts as constants for the common
+// footprints (2× and 2 × 4 without blur, 2× with blur), else with 0, 0 (counts at run time).
+template <typename Fn>
+void WithTapCounts(int32_t tx, int32_t ty, const Fn& fn) {
+    if (tx == 3 && ty == 3) {
+        fn.template operator()<3, 3>();
+    } else if (tx == 3 && ty == 5) {
+        fn.template operator()<3, 5>();
+    } else if (tx == 5 && ty == 5) {
+        fn.template operator()<5, 5>();
+    } else {
+        fn.template operator()<0, 0>();
+    }
+}
+
 struct Range {
     int32_t lo, hi;
 };
@@ -42,28 +104,56 @@ struct Range {
 
 AxisKernel MakeAxisKernel(double width, double sigma) {
     const double reach = width / 2 + kBlurReach * std::max(sigma, 0.0);
-    AxisKernel k;
     // Taps relative to the output pixel nearest the centre, at offsets f in [−0.5, 0.5): those
     // whose cells overlap [f − reach, f + reach] by more than a point.
-    k.first = static_cast<int32_t>(std::floor(-reach - 1.0)) + 1;
-    k.taps = static_cast<int32_t>(std::ceil(reach + 1.0)) - 1 - k.first + 1;
+    const int32_t first = static_cast<int32_t>(std::floor(-reach - 1.0)) + 1;
+    const int32_t taps = static_cast<int32_t>(std::ceil(reach + 1.0)) - 1 - first + 1;
+    std::vector<double> w(static_cast<size_t>(kPhases * taps), 0.0);
+    for (int32_t phase = 0; phase < kPhases; ++phase) {
+        const double f = (phase + 0.5) / kPhases - 0.5;
+        double sum = 0.0;
+        for (int32_t t = 0; t < taps; ++t) {
+            const double offset = first + t - f;
+            const double lo = std::max(offset - 0.5, -reach);
+            const double hi = std::min(offset + 0.5, reach);
+            double& value = w[static_cast<size_t>(phase * taps + t)];
+            value = hi > lo ? BoxIntegral(hi, width, sigma) - BoxIntegral(lo, width, sigma) : 0.0;
+            sum += value;
+        }
+        for (int32_t t = 0; t < taps; ++t) {
+            w[static_cast<size_t>(phase * taps + t)] /= sum;
+        }
+    }
+    const auto negligible = [&](int32_t t) {
+        for (int32_t phase = 0; phase < kPhases; ++phase) {
+            if (w[static_cast<size_t>(phase * taps + t)] > kTrimWeight) {
+                return false;
+            }
+        }
+        return true;
+    };
+    int32_t lo = 0;
+    int32_t hi = taps;
+    while (hi - lo > 1 && negligible(lo)) {
+        ++lo;
+    }
+    while (hi - lo > 1 && negligible(hi - 1)) {
+        --hi;
+    }
+    AxisKernel k;
+    k.first = first + lo;
+    k.taps = hi - lo;
     k.weights.assign(static_cast<size_t>(kPhases * k.taps), 0.0F);
     k.squares.assign(kPhases, 0.0F);
     for (int32_t phase = 0; phase < kPhases; ++phase) {
-        const double f = (phase + 0.5) / kPhases - 0.5;
-        std::vector<double> w(static_cast<size_t>(k.taps));
         double sum = 0.0;
-        for (int32_t t = 0; t < k.taps; ++t) {
-            const double offset = k.first + t - f;
-            const double lo = std::max(offset - 0.5, -reach);
-            const double hi = std::min(offset + 0.5, reach);
-            w[t] = hi > lo ? BoxIntegral(hi, width, sigma) - BoxIntegral(lo, width, sigma) : 0.0;
-            sum += w[t];
+        for (int32_t t = lo; t < hi; ++t) {
+            sum += w[static_cast<size_t>(phase * taps + t)];
         }
         double squares = 0.0;
-        for (int32_t t = 0; t < k.taps; ++t) {
-            const auto value = static_cast<float>(w[t] / sum);
-            k.weights[static_cast<size_t>(phase * k.taps + t)] = value;
+        for (int32_t t = lo; t < hi; ++t) {
+            const auto value = static_cast<float>(w[static_cast<size_t>(phase * taps + t)] / sum);
+            k.weights[static_cast<size_t>(phase * k.taps + t - lo)] = value;
             squares += static_cast<double>(value) * value;
         }
         k.squares[phase] = static_cast<float>(squares);
@@ -88,34 +178,37 @@ FrameSampling::FrameSampling(const engine::AffineTransform& t, int32_t width, in
     const double m11 = a / det;
     const double sx = static_cast<double>(outWidth) / width;
     const double sy = static_cast<double>(outHeight) / height;
-    xu_ = sx * m00;
-    xv_ = sx * m01;
-    x0_ = sx * (0.5 - m00 * t[2] - m01 * t[5]) - 0.5;
-    yu_ = sy * m10;
-    yv_ = sy * m11;
-    y0_ = sy * (0.5 - m10 * t[2] - m11 * t[5]) - 0.5;
-    kx_ = MakeAxisKernel(std::hypot(xu_, xv_), blurSigma * sx);
-    ky_ = MakeAxisKernel(std::hypot(yu_, yv_), blurSigma * sy);
+    // Footprint centre of pixel (u, v) on the output grid, plus half a pixel: cx + 0.5 =
+    // sx · (m00 (u + 0.5 − t2) + m01 (v + 0.5 − t5)), cy + 0.5 likewise.
+    fx_ = {ToFixed(sx * (m00 * (0.5 - t[2]) + m01 * (0.5 - t[5]))), ToFixed(sx * m00),
+           ToFixed(sx * m01)};
+    fy_ = {ToFixed(sy * (m10 * (0.5 - t[2]) + m11 * (0.5 - t[5]))), ToFixed(sy * m10),
+           ToFixed(sy * m11)};
+    limitX_ = int64_t{outWidth} << kFixedBits;
+    limitY_ = int64_t{outHeight} << kFixedBits;
+    kx_ = MakeAxisKernel(std::hypot(sx * m00, sx * m01), blurSigma * sx);
+    ky_ = MakeAxisKernel(std::hypot(sy * m10, sy * m11), blurSigma * sy);
     PlanBands();
 }
 
+bool FrameSampling::ValidAt(int64_t px, int64_t py) const {
+    return px >= 0 && px <= limitX_ && py >= 0 && py <= limitY_;
+}
+
 bool FrameSampling::Valid(int32_t u, int32_t v) const {
-    const double cx = x0_ + xu_ * u + xv_ * v;
-    const double cy = y0_ + yu_ * u + yv_ * v;
-    return cx >= -0.5 && cx <= outWidth_ - 0.5 && cy >= -0.5 && cy <= outHeight_ - 0.5;
+    return ValidAt(fx_.p0 + fx_.pu * u + fx_.pv * v, fy_.p0 + fy_.pu * u + fy_.pv * v);
+}
+
+FrameSampling::Taps FrameSampling::TapsAt(int64_t px, int64_t py) const {
+    constexpr int32_t kShift = kFixedBits - kPhaseBits;
+    return {static_cast<int32_t>(px >> kFixedBits) + kx_.first,
+            static_cast<int32_t>(py >> kFixedBits) + ky_.first,
+            static_cast<int32_t>((px >> kShift) & (kPhases - 1)),
+            static_cast<int32_t>((py >> kShift) & (kPhases - 1))};
 }
 
 FrameSampling::Taps FrameSampling::TapsOf(int32_t u, int32_t v) const {
-    const double cx = x0_ + xu_ * u + xv_ * v;
-    const double cy = y0_ + yu_ * u + yv_ * v;
-    const double fx = std::floor(cx + 0.5);
-    const double fy = std::floor(cy + 0.5);
-    Taps taps;
-    taps.x0 = static_cast<int32_t>(fx) + kx_.first;
-    taps.y0 = static_cast<int32_t>(fy) + ky_.first;
-    taps.phaseX = std::clamp(static_cast<int32_t>((cx - fx + 0.5) * kPhases), 0, kPhases - 1);
-    taps.phaseY = std::clamp(static_cast<int32_t>((cy - fy + 0.5) * kPhases), 0, kPhases - 1);
-    return taps;
+    return TapsAt(fx_.p0 + fx_.pu * u + fx_.pv * v, fy_.p0 + fy_.pu * u + fy_.pv * v);
 }
 
 float FrameSampling::WeightSquares(int32_t u, int32_t v) const {
@@ -123,63 +216,57 @@ float FrameSampling::WeightSquares(int32_t u, int32_t v) const {
     return kx_.squares[taps.phaseX] * ky_.squares[taps.phaseY];
 }
 
-void FrameSampling::Forward(const FloatPlane& hr, FloatPlane& lr, int32_t row0,
-                            int32_t row1) const {
+template <int32_t TX, int32_t TY>
+void FrameSampling::ForwardRows(const FloatPlane& hr, FloatPlane& lr, int32_t row0,
+                                int32_t row1) const {
+    const int32_t tx = TapCount<TX>(kx_.taps);
+    const int32_t ty = TapCount<TY>(ky_.taps);
     for (int32_t v = row0; v < row1; ++v) {
         float* out = lr.Row(v);
-        for (int32_t u = 0; u < width_; ++u) {
-            if (!Valid(u, v)) {
+        int64_t px = fx_.p0 + fx_.pv * v;
+        int64_t py = fy_.p0 + fy_.pv * v;
+        for (int32_t u = 0; u < width_; ++u, px += fx_.pu, py += fy_.pu) {
+            if (!ValidAt(px, py)) {
                 out[u] = 0.0F;
                 continue;
             }
-            const Taps taps = TapsOf(u, v);
-            const float* wx = kx_.Row(taps.phaseX);
-            const float* wy = ky_.Row(taps.phaseY);
-            const bool inside = taps.x0 >= 0 && taps.x0 + kx_.taps <= outWidth_;
-            float sum = 0.0F;
-            for (int32_t j = 0; j < ky_.taps; ++j) {
-                const float* row = hr.Row(ClampIndex(taps.y0 + j, outHeight_));
-                float line = 0.0F;
-                if (inside) {
-                    for (int32_t i = 0; i < kx_.taps; ++i) {
-                        line += wx[i] * row[taps.x0 + i];
-                    }
-                } else {
-                    for (int32_t i = 0; i < kx_.taps; ++i) {
-                        line += wx[i] * row[ClampIndex(taps.x0 + i, outWidth_)];
-                    }
-                }
-                sum += wy[j] * line;
-            }
-            out[u] = sum;
+            const Taps k = TapsAt(px, py);
+            const float* wx = kx_.Row(k.phaseX);
+            const float* wy = ky_.Row(k.phaseY);
+            const bool inside =
+                k.x0 >= 0 && k.x0 + tx <= outWidth_ && k.y0 >= 0 && k.y0 + ty <= outHeight_;
+            out[u] = inside ? Gather<TX, TY, false>(hr, wx, wy, k.x0, k.y0, tx, ty)
+                            : Gather<TX, TY, true>(hr, wx, wy, k.x0, k.y0, tx, ty);
         }
     }
 }
 
+void FrameSampling::Forward(const FloatPlane& hr, FloatPlane& lr, int32_t row0,
+                            int32_t row1) const {
+    WithTapCounts(kx_.taps, ky_.taps,
+                  [&]<int32_t TX, int32_t TY>() { ForwardRows<TX, TY>(hr, lr, row0, row1); });
+}
+
+template <int32_t TX, int32_t TY>
 void FrameSampling::ScatterBand(const FloatPlane& lr, FloatPlane& hr, const Band& band) const {
+    const int32_t tx = TapCount<TX>(kx_.taps);
+    const int32_t ty = TapCount<TY>(ky_.taps);
     for (int32_t v = band.row0; v < band.row1; ++v) {
         const float* in = lr.Row(v);
-        for (int32_t u = 0; u < width_; ++u) {
+        int64_t px = fx_.p0 + fx_.pv * v;
+        int64_t py = fy_.p0 + fy_.pv * v;
+        for (int32_t u = 0; u < width_; ++u, px += fx_.pu, py += fy_.pu) {
             const float value = in[u];
             if (value == 0.0F) {
                 continue;  // also every pixel that is not Valid
             }
-            const Taps taps = TapsOf(u, v);
-            const float* wx = kx_.Row(taps.phaseX);
-            const float* wy = ky_.Row(taps.phaseY);
-            const bool inside = taps.x0 >= 0 && taps.x0 + kx_.taps <= outWidth_;
-            for (int32_t j = 0; j < ky_.taps; ++j) {
-                float* row = hr.Row(ClampIndex(taps.y0 + j, outHeight_));
-                const float scaled = value * wy[j];
-                if (inside) {
-                    for (int32_t i = 0; i < kx_.taps; ++i) {
-                        row[taps.x0 + i] += scaled * wx[i];
-                    }
-                } else {
-                    for (int32_t i = 0; i < kx_.taps; ++i) {
-                        row[ClampIndex(taps.x0 + i, outWidth_)] += scaled * wx[i];
-                    }
-                }
+            const Taps k = TapsAt(px, py);
+            const float* wx = kx_.Row(k.phaseX);
+            const float* wy = ky_.Row(k.phaseY);
+            if (k.x0 >= 0 && k.x0 + tx <= outWidth_ && k.y0 >= 0 && k.y0 + ty <= outHeight_) {
+                Spread<TX, TY, false>(hr, value, wx, wy, k.x0, k.y0, tx, ty);
+            } else {
+                Spread<TX, TY, true>(hr, value, wx, wy, k.x0, k.y0, tx, ty);
             }
         }
     }
@@ -187,10 +274,12 @@ void FrameSampling::ScatterBand(const FloatPlane& lr, FloatPlane& hr, const Band
 
 void FrameSampling::Adjoint(const FloatPlane& lr, FloatPlane& hr) const {
     const auto count = static_cast<int32_t>(bands_.size());
-    for (int32_t parity = 0; parity < 2; ++parity) {
-        ForEachIndex((count - parity + 1) / 2,
-                     [&](int32_t i) { ScatterBand(lr, hr, bands_[2 * i + parity]); });
-    }
+    WithTapCounts(kx_.taps, ky_.taps, [&]<int32_t TX, int32_t TY>() {
+        for (int32_t parity = 0; parity < 2; ++parity) {
+            ForEachIndex((count - parity + 1) / 2,
+                         [&](int32_t i) { ScatterBand<TX, TY>(lr, hr, bands_[2 * i + parity]); });
+        }
+    });
 }
 
 // Bands of frame rows such that bands two apart never touch the same output row: the even bands
@@ -198,18 +287,18 @@ void FrameSampling::Adjoint(const FloatPlane& lr, FloatPlane& hr) const {
 // contributions in the same order whatever the number of threads.
 void FrameSampling::PlanBands() {
     const auto touched = [this](int32_t row0, int32_t row1) {
-        double lo = 1e300;
-        double hi = -1e300;
+        int32_t lo = outHeight_;
+        int32_t hi = -1;
         for (const int32_t u : {0, width_ - 1}) {
             for (const int32_t v : {row0, row1 - 1}) {
-                const double cy =
-                    std::floor(std::clamp(y0_ + yu_ * u + yv_ * v, -0.5, outHeight_ - 0.5) + 0.5);
-                lo = std::min(lo, cy);
-                hi = std::max(hi, cy);
+                const int64_t py =
+                    std::clamp(fy_.p0 + fy_.pu * u + fy_.pv * v, int64_t{0}, limitY_);
+                const int32_t y0 = TapsAt(0, py).y0;
+                lo = std::min(lo, y0);
+                hi = std::max(hi, y0 + ky_.taps - 1);
             }
         }
-        return Range{static_cast<int32_t>(lo) + ky_.first,
-                     static_cast<int32_t>(hi) + ky_.first + ky_.taps - 1};
+        return Range{lo, hi};
     };
     for (int32_t rows = kFirstBandRows;; rows *= 2) {
         bands_.clear();

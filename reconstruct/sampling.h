@@ -59,13 +59,24 @@ private:
         int32_t x0, y0;  // first output column and row
         int32_t phaseX, phaseY;
     };
+    // Footprint centres in fixed point (kFixedBits fractional bits), shifted by half an output
+    // pixel so that the integer part is the nearest output pixel and the top bits of the
+    // fraction the phase: P(u, v) = p0 + pu·u + pv·v, exact integer steps along a row.
+    struct Fixed {
+        int64_t p0, pu, pv;
+    };
+    bool ValidAt(int64_t px, int64_t py) const;
+    Taps TapsAt(int64_t px, int64_t py) const;
     Taps TapsOf(int32_t u, int32_t v) const;
+    template <int32_t TX, int32_t TY>
+    void ForwardRows(const FloatPlane& hr, FloatPlane& lr, int32_t row0, int32_t row1) const;
+    template <int32_t TX, int32_t TY>
     void ScatterBand(const FloatPlane& lr, FloatPlane& hr, const Band& band) const;
     void PlanBands();
 
     int32_t width_, height_, outWidth_, outHeight_;
-    // Footprint centre on the output grid: cx = x0 + xu·u + xv·v, cy likewise.
-    double x0_, xu_, xv_, y0_, yu_, yv_;
+    Fixed fx_{}, fy_{};
+    int64_t limitX_ = 0, limitY_ = 0;  // outWidth, outHeight in fixed point
     AxisKernel kx_, ky_;
     std::vector<Band> bands_;
 };
