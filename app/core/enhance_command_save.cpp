@@ -18,7 +18,7 @@ SaveOutcome WriteChosenImage(const RgbImage& image, const std::optional<std::str
     }
     std::string error;
     if (!SaveImageToPath(image, *path, &error)) {
-        messages.ShowMessage(SaveFailedMessage(*path, error));
+        messages.ShowMessage(SaveFailedMessage(*path, error), {}, MessageIcon::kError);
         return SaveOutcome::kFailed;
     }
     return SaveOutcome::kWritten;

@@ -61,7 +61,8 @@ TEST_F(MainWindowTest, MenusHoldTheCommandTexts) {
               (QStringList{"&Open media ...\tCtrl+O", "&Save enhanced image ...\tCtrl+S",
                            "&Close media", "-", "E&xit"}));
     EXPECT_EQ(MenuTexts(TopMenu(window, "&View")),
-              (QStringList{"&View enhanced image\tCtrl+V", "-", "&Toolbars", "&Status Bar"}));
+              (QStringList{"&View enhanced image\tCtrl+V", "-", "&Toolbars", "&Status Bar", "-",
+                           "Show &before\t\\", "Zoom to &fit\tCtrl+0", "&Actual size\tCtrl+1"}));
     QMenu* bars = TopMenu(window, "&View")->actions()[2]->menu();
     ASSERT_NE(bars, nullptr);
     EXPECT_EQ(MenuTexts(bars), (QStringList{"&Standard", "&Video Reference Selection",
@@ -99,7 +100,8 @@ TEST_F(MainWindowTest, ToolbarsHoldTheirButtonsInOrder) {
     EXPECT_EQ(window.ToolBar(kImageBar)->windowTitle(), "Image Reference Selection");
     EXPECT_EQ(window.ToolBar(kResultBar)->windowTitle(), "Enhanced Image View");
     EXPECT_EQ(window.ToolBar(kResultBar)->actions(),
-              (QList<QAction*>{window.Action(kZoomTool), window.Action(kHandTool)}));
+              (QList<QAction*>{window.Action(kZoomTool), window.Action(kHandTool),
+                               window.ToolBar(kResultBar)->actions()[2], window.Action(kShowBefore)}));
     ASSERT_EQ(window.ReferenceSliders(kImageReferenceSlider).size(), 1);
     EXPECT_EQ(window.ReferenceSliders(kImageReferenceSlider)[0]->toolTip(),
               "Select reference image");

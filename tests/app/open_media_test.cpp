@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -125,6 +129,32 @@ TEST_F(OpenMediaTest, ViewEnhancedImageTogglesBetweenResultAndSelection) {
     window.RunCommand(kViewEnhancedImage);
     EXPECT_EQ(window.CurrentStep(), "Selection");
     EXPECT_FALSE(window.Action(kViewEnhancedImage)->isChecked());
+}
+
+// Files dropped onto the window open as Open media opens them; a video among other files is
+// refused before anything is closed.
+TEST_F(OpenMediaTest, DroppedPicturesOpenAsASet) {
+    MainWindow window(settings_, &messages_);
+    window.show();
+    const auto drop = [&window](const std::vector<std::string>& paths) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const std::string& path : paths) {
+            urls << QUrl::fromLocalFile(QString::fromStdString(path));
+        }
+        data.setUrls(urls);
+        QDropEvent event(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window, &event);
+        QCoreApplication::processEvents();
+        return event.isAccepted();
+    };
+    const std::string video = (folder_ / "clip.avi").string();
+    Picture("clip.avi", 8, 8);  // a file by that name; the drop is refused for its mix
+    EXPECT_FALSE(drop({video, Picture("a.bmp", 64, 48)}));
+    EXPECT_EQ(window.CurrentStep(), "Start");
+    EXPECT_TRUE(drop({Picture("a.bmp", 64, 48), Picture("b.jpg", 64, 48)}));
+    EXPECT_EQ(window.CurrentStep(), "Selection");
+    EXPECT_EQ(window.Job().FrameCount(), 2);
 }
 
 }  // namespace
