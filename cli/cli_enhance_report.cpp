@@ -27,6 +27,9 @@ void WriteImage(JsonWriter& json, const EnhanceJob& job, const EnhanceRunRecord&
         json.Key("difference").Real(report.difference);
         json.Key("limit").Real(report.limit);
         json.Key("accepted").Bool(report.accepted);
+        if (job.method == ReconstructionMethod::kQuality) {
+            json.Key("weight").Real(report.weight);
+        }
     }
     json.EndObject();
 }
@@ -88,6 +91,11 @@ std::string RegistrationSummary(const EnhanceJob& job, const EnhanceRunRecord& r
             std::snprintf(line, sizeof line, "  %2d  %-28s reference\n", i, name.c_str());
         } else if (found == record.reports.end()) {
             std::snprintf(line, sizeof line, "  %2d  %-28s not registered\n", i, name.c_str());
+        } else if (job.method == ReconstructionMethod::kQuality) {
+            const RegistrationReport& r = found->second;
+            std::snprintf(line, sizeof line,
+                          "  %2d  %-28s shift %+7.2f %+7.2f  difference %8.1f  weight %4.2f\n", i,
+                          name.c_str(), r.shiftX, r.shiftY, r.difference, r.weight);
         } else {
             const RegistrationReport& r = found->second;
             std::snprintf(line, sizeof line,

@@ -1,10 +1,13 @@
 // lumivex-cli convert IN OUT: reads a picture with the program's own codecs and writes it as a
-// 24-bit BMP or JPEG (chosen by OUT's extension).
+// 24-bit BMP, JPEG, PNG or TIFF (chosen by OUT's extension).
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/cli_paths.h"
 #include "cli/command.h"
+#include "image/image_codec.h"
 #include "image/read_image.h"
 #include "image/rgb_image.h"
 #include "image/save_image.h"
@@ -17,8 +20,9 @@ constexpr const char* kUsage = "convert IN OUT";
 void PrintUsage(std::FILE* out) {
     std::fprintf(out,
                  "Usage: lumivex-cli %s\n\n"
-                 "Reads IN (BMP or JPEG, chosen by its extension), makes it a 24-bit picture and\n"
-                 "writes OUT: JPEG (quality 75) when OUT ends in .jpg or .jpeg, BMP otherwise.\n"
+                 "Reads IN (BMP, JPEG, PNG or TIFF, chosen by its extension), makes it a 24-bit\n"
+                 "picture and writes OUT in the format its extension names: .bmp, .jpg/.jpeg\n"
+                 "(JPEG quality 75), .png or .tif/.tiff (deflate); any other OUT is refused.\n"
                  "An existing OUT is replaced only after the new file is completely written.\n",
                  kUsage);
 }
@@ -46,6 +50,14 @@ int RunConvert(const std::vector<std::string>& args) {
         return 2;
     }
 
+    if (!CodecForWriting(paths[1])) {
+        std::fprintf(stderr, "lumivex-cli convert: %s\n", UnwritableNameText(paths[1]).c_str());
+        return 2;
+    }
+    if (std::optional<std::string> problem = OverlapProblem({paths[0]}, {{"OUT", paths[1]}})) {
+        std::fprintf(stderr, "lumivex-cli convert: %s\n", problem->c_str());
+        return 2;
+    }
     RgbImage image;
     std::string error;
     if (!ReadImageFile(paths[0], image, &error)) {
@@ -72,7 +84,8 @@ int RunConvert(const std::vector<std::string>& args) {
 
 }  // namespace
 
-LUMIVEX_CLI_COMMAND("convert", kUsage, "Convert a BMP or JPEG picture to a 24-bit BMP or JPEG.",
+LUMIVEX_CLI_COMMAND("convert", kUsage,
+                    "Convert a BMP, JPEG, PNG or TIFF picture to a 24-bit BMP, JPEG, PNG or TIFF.",
                     &RunConvert);
 
 }  // namespace lumivex::cli

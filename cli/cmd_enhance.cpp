@@ -12,12 +12,14 @@
 #include "cli/cli_enhance_report.h"
 #include "cli/cli_job_runner.h"
 #include "cli/cli_json_report.h"
+#include "cli/cli_paths.h"
 #include "cli/cli_profile_options.h"
 #include "cli/cli_stderr_sink.h"
 #include "cli/cli_video.h"
 #include "cli/command.h"
-#include "job/job.h"
+#include "image/image_codec.h"
 #include "image/save_image.h"
+#include "job/job.h"
 #include "profiles/aspect_choice.h"
 #include "profiles/profile_list.h"
 
@@ -27,7 +29,8 @@ namespace {
 
 constexpr char kUsage[] =
     "enhance [--reference N] [--at POSITION] [--profile FILE|NAME | --scale S | --max-size WxH "
-    "[--proportional true|false]] [--aspect auto|A:B] [--report FILE.json] [--quiet] "
+    "[--proportional true|false]] [--aspect auto|A:B] [--method standard|quality] "
+    "[--report FILE.json] [--quiet] "
     "INPUT... -o OUTPUT";
 
 struct EnhanceOptions {
@@ -37,6 +40,7 @@ struct EnhanceOptions {
     std::optional<int64_t> position;  // --at, for a video input
     ProfileOptions profile;
     std::string aspect = "auto";
+    std::optional<ReconstructionMethod> method;  // --method; absent: what the profile says
     std::string report;
     bool quiet = false;
     bool help = false;
@@ -74,6 +78,12 @@ bool TakeValue(const std::string& option, std::string& value, EnhanceOptions& op
         options.aspect = value;
     } else if (option == "--report") {
         options.report = value;
+    } else if (option == "--method") {
+        if (value != "standard" && value != "quality") {
+            return false;
+        }
+        options.method =
+            value == "quality" ? ReconstructionMethod::kQuality : ReconstructionMethod::kStandard;
     } else {
         return TakeProfileOption(option, value, options.profile);
     }
@@ -82,7 +92,8 @@ bool TakeValue(const std::string& option, std::string& value, EnhanceOptions& op
 
 bool IsValueOption(const std::string& option) {
     return option == "-o" || option == "--output" || option == "--reference" || option == "--at" ||
-           option == "--aspect" || option == "--report" || IsProfileOption(option);
+           option == "--aspect" || option == "--report" || option == "--method" ||
+           IsProfileOption(option);
 }
 
 std::optional<Failure> ParseArguments(const std::vector<std::string>& args,
@@ -127,6 +138,9 @@ std::optional<Failure> ParseArguments(const std::vector<std::string>& args,
     }
     if (options.output.empty()) {
         return Failure{2, "no output given (-o OUTPUT)"};
+    }
+    if (!CodecForWriting(options.output)) {
+        return Failure{2, UnwritableNameText(options.output)};
     }
     if (options.aspect != "auto" && !AspectFactorFromText(options.aspect, 1, 1)) {
         return Failure{2, "--aspect needs auto or a ratio such as 16:9, not " + options.aspect};
@@ -190,14 +204,19 @@ int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptW
     if (!SaveImageToPath(job.result, options.output, &error)) {
         return Report(Failure{1, "cannot write " + options.output + ": " + error});
     }
-    if (!options.report.empty() &&
-        !WriteTextFileAtomically(options.report, EnhanceReportJson(job, record), &error)) {
+    const bool reportToStdout = options.report == "-";
+    if (reportToStdout) {
+        std::fputs(EnhanceReportJson(job, record).c_str(), stdout);
+    } else if (!options.report.empty() &&
+               !WriteTextFileAtomically(options.report, EnhanceReportJson(job, record), &error)) {
         return Report(Failure{1, "cannot write the report: " + error});
     }
     if (!options.quiet) {
-        std::printf("%s", RegistrationSummary(job, record).c_str());
-        std::printf("Wrote %s (%dx%d, profile %s)\n", options.output.c_str(), record.output.width,
-                    record.output.height, record.profile.c_str());
+        // With the report on stdout, the lines for people go to stderr.
+        std::FILE* people = reportToStdout ? stderr : stdout;
+        std::fprintf(people, "%s", RegistrationSummary(job, record).c_str());
+        std::fprintf(people, "Wrote %s (%dx%d, profile %s)\n", options.output.c_str(),
+                     record.output.width, record.output.height, record.profile.c_str());
     }
     return 0;
 }
@@ -210,6 +229,13 @@ int RunEnhance(const std::vector<std::string>& args) {
     if (options.help) {
         std::printf("usage: lumivex-cli %s\n", kUsage);
         return 0;
+    }
+    std::vector<OutputPath> outputs = {{"-o", options.output}};
+    if (!options.report.empty() && options.report != "-") {
+        outputs.push_back({"--report", options.report});
+    }
+    if (std::optional<std::string> problem = OverlapProblem(options.inputs, outputs)) {
+        return Report(Failure{2, *problem});
     }
     const InterruptWatch watch;  // from here on, Ctrl-C cancels and nothing is written
     ProfileList profiles;
@@ -225,6 +251,11 @@ int RunEnhance(const std::vector<std::string>& args) {
         return Report(*failure);
     }
     job.params = params;
+    std::string methodWarning;
+    job.method = options.method ? *options.method : ReconstructionMethodOf(params, &methodWarning);
+    if (!methodWarning.empty()) {
+        std::fprintf(stderr, "lumivex-cli enhance: %s\n", methodWarning.c_str());
+    }
     ApplyAspect(job, options.aspect);
     record.output = ComputeOutputSize(job, job.params);
     const std::string refusal = EnhancementRefusal(job, record.output);

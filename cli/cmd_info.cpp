@@ -16,14 +16,14 @@ namespace {
 constexpr const char* kUsage = "info [--json] FILE...";
 
 void PrintUsage(std::FILE* out) {
-    std::fprintf(
-        out,
-        "Usage: lumivex-cli %s\n\n"
-        "Reads each picture (BMP or JPEG, chosen by the extension) and prints its format,\n"
-        "width, height, bits per pixel and horizontal and vertical resolution in dpi.\n\n"
-        "  --json   one JSON object per line instead of text\n\n"
-        "Exit status 1 when any file could not be read.\n",
-        kUsage);
+    std::fprintf(out,
+                 "Usage: lumivex-cli %s\n\n"
+                 "Reads each picture (BMP, JPEG, PNG or TIFF, chosen by the extension) and prints\n"
+                 "its format, width, height, bits per pixel and horizontal and\n"
+                 "vertical resolution in dpi.\n\n"
+                 "  --json   one JSON object per line instead of text\n\n"
+                 "Exit status 1 when any file could not be read.\n",
+                 kUsage);
 }
 
 // Prints one file's line; false when it could not be read.

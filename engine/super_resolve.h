@@ -19,6 +19,9 @@ struct RegistrationReport {
     double difference;      // PlaneDifference of the warped frame against the estimate
     double limit;           // 1.72 × the reference's own diagonal difference
     bool accepted;          // whether the frame was blended into the estimate
+    // The share of weight the frame's pixels had in the high-quality reconstruction's data term
+    // (0 … 1); the standard engine blends whole frames and leaves it at 1.
+    double weight = 1.0;
 };
 using RegistrationObserver = std::function<void(const RegistrationReport&)>;
 

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "image/bmp_codec.h"
+#include "image/bmp_masks.h"
 #include "image/bmp_rle.h"
 #include "image/byte_order.h"
+#include "image/picture_rows.h"
 
 namespace lumivex {
 
@@ -17,6 +19,8 @@ constexpr uint32_t kCompressionNone = 0;
 constexpr uint32_t kCompressionRle8 = 1;
 constexpr uint32_t kCompressionRle4 = 2;
 constexpr uint32_t kCompressionBitFields = 3;
+constexpr uint32_t kCompressionJpeg = 4;
+constexpr uint32_t kCompressionPng = 5;
 
 constexpr uint32_t kCoreHeaderSize = 12;
 constexpr uint32_t kInfoHeaderSize = 40;
@@ -35,6 +39,9 @@ struct BmpInfo {
     int32_t yPixelsPerMetre = 0;
     uint32_t coloursUsed = 0;
     bool core = false;  // 3-byte palette entries
+    // A later header the plain reading refuses, read with the masks it holds.
+    bool masked = false;
+    BmpChannelMasks masks;
 };
 
 BmpInfo ParseInfoHeader(const uint8_t* h) {
@@ -72,39 +79,67 @@ bool LaterHeaderAcceptable(const BmpInfo& info) {
            info.compression == kCompressionNone && info.coloursUsed == 0;
 }
 
-// Reads the information header and leaves the stream right after it.
-bool ReadInfoHeader(ImageStream& stream, BmpInfo& info) {
+constexpr char kInfoError[] = "Error reading BMP info";
+
+// The later header versions that hold bit-field masks (RGB from 52 bytes on, alpha from 56).
+bool IsMaskedHeaderSize(uint32_t size) {
+    return size == 52 || size == 56 || size == 108 || size == 124;
+}
+
+// A later header that the plain reading refuses is read again with its masks: the rest of the
+// header is loaded, and files that only wrap a JPEG or PNG picture are refused by name.
+const char* ReadMaskedHeader(ImageStream& stream, BmpInfo& info) {
+    if (info.compression == kCompressionJpeg)
+        return "BMP files holding a JPEG picture are not supported";
+    if (info.compression == kCompressionPng)
+        return "BMP files holding a PNG picture are not supported";
+    uint8_t rest[124 - kInfoHeaderSize] = {};
+    const int32_t restSize = static_cast<int32_t>(info.headerSize - kInfoHeaderSize);
+    if (stream.Read(rest, restSize) != restSize)
+        return kInfoError;
+    info.masked = true;
+    if (info.bits == 16 && info.compression != kCompressionBitFields) {
+        info.masks = {0x7C00, 0x03E0, 0x001F, 0};
+    } else if (info.compression != kCompressionBitFields) {
+        info.masks = {0xFF0000, 0x00FF00, 0x0000FF, 0};
+    } else {
+        info.masks = {LoadLe32(rest), LoadLe32(rest + 4), LoadLe32(rest + 8),
+                      info.headerSize >= 56 ? LoadLe32(rest + 12) : 0};
+    }
+    return nullptr;
+}
+
+// Reads the information header and leaves the stream right after it; the failure text, or
+// nullptr.
+const char* ReadInfoHeader(ImageStream& stream, BmpInfo& info) {
     uint8_t header[kInfoHeaderSize];
     if (stream.Read(header, sizeof header) != static_cast<int32_t>(sizeof header))
-        return false;
+        return kInfoError;
     info = ParseInfoHeader(header);
     if (info.headerSize == kCoreHeaderSize) {
         if (!stream.Seek(-static_cast<int32_t>(kInfoHeaderSize - kCoreHeaderSize),
                          SeekOrigin::kCurrent)) {
-            return false;
+            return kInfoError;
         }
     } else if (info.headerSize == kOs2HeaderSize) {
         if (!SeekForward(stream, kOs2HeaderSize - kInfoHeaderSize))
-            return false;
-    } else if (info.headerSize > kInfoHeaderSize) {
-        if (!LaterHeaderAcceptable(info))
-            return false;
+            return kInfoError;
+    } else if (info.headerSize > kInfoHeaderSize && LaterHeaderAcceptable(info)) {
         if (!SeekForward(stream, info.headerSize - kInfoHeaderSize))
-            return false;
+            return kInfoError;
+    } else if (IsMaskedHeaderSize(info.headerSize)) {
+        if (const char* failure = ReadMaskedHeader(stream, info))
+            return failure;
     } else if (info.headerSize != kInfoHeaderSize) {
-        return false;
+        return kInfoError;
     }
     if (info.coloursUsed == 0 && info.bits <= 8)
         info.coloursUsed = 1u << info.bits;
-    return true;
+    return nullptr;
 }
 
 bool SupportedDepth(uint16_t bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-}
-
-int32_t DpiFromPixelsPerMetre(int32_t pixelsPerMetre) {
-    return static_cast<int32_t>(std::floor(pixelsPerMetre * 0.0254 + 0.5));
 }
 
 // Reads up to count bytes into buffer; a short stream leaves the rest as it was.
@@ -196,7 +231,7 @@ const char* ReadPixelData(ImageStream& stream, const BmpInfo& info, int64_t pixe
         (bits == 32 && compression != kCompressionNone && compression != kCompressionBitFields)) {
         return "unknown compression";
     }
-    const BitMasks masks = bits == 16 ? ReadBitMasks(stream, info) : BitMasks{};
+    const BitMasks masks = bits == 16 && !info.masked ? ReadBitMasks(stream, info) : BitMasks{};
     if (pixelStart >= 0) {
         if (!SeekTo(stream, pixelStart))
             return "Error reading BMP pixels";
@@ -206,7 +241,9 @@ const char* ReadPixelData(ImageStream& stream, const BmpInfo& info, int64_t pixe
     }
 
     const int64_t height = image.Height();
-    if (bits == 16) {
+    if (info.masked && (bits == 16 || bits == 32)) {
+        ReadMaskedPixels(stream, bits, info.masks, image);
+    } else if (bits == 16) {
         const int64_t packedStride = static_cast<int64_t>((image.Width() + 1) / 2) * 4;
         ReadInto(stream, image.Bits(), packedStride * height);
         image.ExpandPackedPixels(image.Bits(), masks.red, masks.green, masks.blue, 16);
@@ -239,8 +276,8 @@ bool BmpCodec::Decode(ImageStream& stream, RgbImage& image) {
     }
 
     BmpInfo info;
-    if (!ReadInfoHeader(stream, info))
-        return Fail("Error reading BMP info");
+    if (const char* failure = ReadInfoHeader(stream, info))
+        return Fail(failure);
     if (!SupportedDepth(info.bits))
         return Fail("unsupported bit depth");
     const bool topDown = info.height < 0;

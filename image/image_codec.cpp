@@ -4,13 +4,42 @@
 
 #include "image/bmp_codec.h"
 #include "image/jpeg_codec.h"
+#include "image/png_codec.h"
+#include "image/tiff_codec.h"
 
 namespace lumivex {
 
 namespace {
 
-bool IsJpegExtension(const std::string& extension) {
-    return extension == ".jpg" || extension == ".jpeg";
+enum class Format { kNone, kBmp, kJpeg, kPng, kTiff };
+
+// Every picture format is read and written; the list decides both directions.
+Format FormatOfExtension(const std::string& extension) {
+    if (extension == ".bmp")
+        return Format::kBmp;
+    if (extension == ".jpg" || extension == ".jpeg")
+        return Format::kJpeg;
+    if (extension == ".png")
+        return Format::kPng;
+    if (extension == ".tif" || extension == ".tiff")
+        return Format::kTiff;
+    return Format::kNone;
+}
+
+std::unique_ptr<ImageCodec> MakeCodec(Format format) {
+    switch (format) {
+        case Format::kBmp:
+            return std::make_unique<BmpCodec>();
+        case Format::kJpeg:
+            return std::make_unique<JpegCodec>();
+        case Format::kPng:
+            return std::make_unique<PngCodec>();
+        case Format::kTiff:
+            return std::make_unique<TiffCodec>();
+        case Format::kNone:
+            break;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -27,19 +56,25 @@ std::string LowerCaseExtension(const std::string& path) {
     return extension;
 }
 
+bool IsPictureExtension(const std::string& extension) {
+    return FormatOfExtension(extension) != Format::kNone;
+}
+
 std::unique_ptr<ImageCodec> CodecForReading(const std::string& path) {
-    const std::string extension = LowerCaseExtension(path);
-    if (extension == ".bmp")
-        return std::make_unique<BmpCodec>();
-    if (IsJpegExtension(extension))
-        return std::make_unique<JpegCodec>();
-    return nullptr;
+    return MakeCodec(FormatOfExtension(LowerCaseExtension(path)));
 }
 
 std::unique_ptr<ImageCodec> CodecForWriting(const std::string& path) {
-    if (IsJpegExtension(LowerCaseExtension(path)))
-        return std::make_unique<JpegCodec>();
-    return std::make_unique<BmpCodec>();
+    return MakeCodec(FormatOfExtension(LowerCaseExtension(path)));
+}
+
+const char* WritableFormatsText() {
+    return "BMP (.bmp), JPEG (.jpg, .jpeg), PNG (.png), TIFF (.tif, .tiff)";
+}
+
+std::string UnwritableNameText(const std::string& path) {
+    return "Cannot write " + path + ": its extension names no format Lumivex writes; use " +
+           WritableFormatsText();
 }
 
 }  // namespace lumivex

@@ -1,5 +1,5 @@
-// The codec interface shared by the BMP and JPEG codecs, and the choice of codec by a file
-// name's extension. A codec object lives for one Decode or Encode call.
+// The codec interface shared by the BMP, JPEG, PNG and TIFF codecs, and the choice of codec by
+// a file name's extension. A codec object lives for one Decode or Encode call.
 #pragma once
 
 #include <memory>
@@ -14,9 +14,9 @@ class ImageCodec {
 public:
     virtual ~ImageCodec() = default;
 
-    // The codec's file extension with its dot: ".bmp" or ".jpg".
+    // The codec's file extension with its dot: ".bmp", ".jpg", ".png" or ".tif".
     virtual const char* DefaultExtension() const = 0;
-    // Short lower-case format name: "bmp" or "jpeg".
+    // Short lower-case format name: "bmp", "jpeg", "png" or "tiff".
     virtual const char* FormatName() const = 0;
     // Reads one picture starting at the stream's current position. On failure the image is
     // empty and FailureReason() says why.
@@ -43,9 +43,20 @@ private:
 // dot (".jpeg"); empty when the name has none.
 std::string LowerCaseExtension(const std::string& path);
 
-// ".bmp" -> BMP, ".jpg"/".jpeg" -> JPEG (any case); nullptr for anything else.
+// True for an extension (as LowerCaseExtension gives it) that names a picture format:
+// ".bmp", ".jpg", ".jpeg", ".png", ".tif", ".tiff".
+bool IsPictureExtension(const std::string& extension);
+
+// ".bmp" -> BMP, ".jpg"/".jpeg" -> JPEG, ".png" -> PNG, ".tif"/".tiff" -> TIFF (any case);
+// nullptr for anything else.
 std::unique_ptr<ImageCodec> CodecForReading(const std::string& path);
-// ".jpg"/".jpeg" -> JPEG; anything else, including no extension -> BMP.
+// The same choice for writing: nullptr for any other extension and for a name without one, so
+// that no picture is written in a format its name does not say.
 std::unique_ptr<ImageCodec> CodecForWriting(const std::string& path);
+// The formats CodecForWriting knows, for messages that refuse a name:
+// "BMP (.bmp), JPEG (.jpg, .jpeg), PNG (.png), TIFF (.tif, .tiff)".
+const char* WritableFormatsText();
+// "Cannot write PATH: its extension names no format Lumivex writes; use BMP (.bmp), ...".
+std::string UnwritableNameText(const std::string& path);
 
 }  // namespace lumivex

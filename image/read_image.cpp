@@ -37,7 +37,8 @@ bool ReadImageFile(const std::string& path, RgbImage& out, std::string* error,
 }
 
 bool IsTooLargeFailure(const std::string& reason) {
-    // The BMP and JPEG codecs' texts for a picture they could not allocate.
+    // The BMP codec's text, and the JPEG, PNG and TIFF codecs' one, for a picture they could
+    // not allocate.
     return reason == "Can't allocate memory" || reason == "Picture too large for memory";
 }
 

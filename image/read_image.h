@@ -7,11 +7,12 @@
 
 namespace lumivex {
 
-// ".bmp" -> BMP, ".jpg"/".jpeg" -> JPEG (any case). On failure out is empty and error (when
+// ".bmp" -> BMP, ".jpg"/".jpeg" -> JPEG, ".png" -> PNG, ".tif"/".tiff" -> TIFF (any case).
+// On failure out is empty and error (when
 // given) is "Unknown file format", the system's text for a file that cannot be opened, or the
-// codec's reason. format (when given) receives the codec's format name ("bmp", "jpeg").
-// A picture refused for its size (its header asks for more than kMaxPixelDataBytes of pixel
-// data, or more than memory holds) fails with TooLargeText() instead of the codec's reason.
+// codec's reason. format (when given) receives the codec's format name ("bmp", "jpeg", "png",
+// "tiff"). A picture refused for its size (its header asks for more than kMaxPixelDataBytes of
+// pixel data, or more than memory holds) fails with TooLargeText() instead of the codec's reason.
 bool ReadImageFile(const std::string& path, RgbImage& out, std::string* error,
                    std::string* format = nullptr);
 

@@ -2,11 +2,11 @@
 
 #include <sys/stat.h>
 
-#include "job/job.h"
 #include "image/image_codec.h"
 #include "image/image_stream.h"
 #include "image/read_image.h"
 #include "image/rgb_image.h"
+#include "job/job.h"
 
 namespace lumivex {
 
@@ -36,8 +36,7 @@ bool ConvertToMember(RgbImage& image) {
 }  // namespace
 
 bool IsImageSetFileName(const std::string& name) {
-    const std::string extension = LowerCaseExtension(name);
-    return extension == ".bmp" || extension == ".jpg" || extension == ".jpeg";
+    return IsPictureExtension(LowerCaseExtension(name));
 }
 
 bool AddImageFile(EnhanceJob& job, const std::string& path, MessageSink& messages) {

@@ -14,9 +14,9 @@ class RgbImage;
 struct EnhanceJob;
 
 // Marks the job as holding an image set, decodes path with the codec its extension names
-// (".bmp", ".jpg", ".jpeg", any case) and adds the picture with AddImage. False when nothing was
-// added: a missing path or a folder and an undecodable file silently, any other extension with
-// "Unknown file format", a size unlike the set's with the message of AddImage.
+// (".bmp", ".jpg", ".jpeg", ".png", ".tif", ".tiff", any case) and adds the picture with AddImage.
+// False when nothing was added: a missing path or a folder and an undecodable file silently, any
+// other extension with "Unknown file format", a size unlike the set's with the message of AddImage.
 bool AddImageFile(EnhanceJob& job, const std::string& path, MessageSink& messages);
 
 // Takes ownership of image and appends it to the set under name, promoted to 24 bits and cut to
@@ -29,8 +29,8 @@ bool AddImage(EnhanceJob& job, std::unique_ptr<RgbImage> image, const std::strin
 bool AddImage(EnhanceJob& job, RgbImage& image, const std::string& name, MessageSink& messages);
 bool AddImage(EnhanceJob& job, RgbImage&& image, const std::string& name, MessageSink& messages);
 
-// True when name ends in ".bmp", ".jpg" or ".jpeg" (any case): the open command treats such a
-// selection as an image set rather than a video.
+// True when name ends in ".bmp", ".jpg", ".jpeg", ".png", ".tif" or ".tiff" (any case): the open
+// command treats such a selection as an image set rather than a video.
 bool IsImageSetFileName(const std::string& name);
 
 }  // namespace lumivex

@@ -1,5 +1,6 @@
 #include "job/job.h"
 
+#include <cctype>
 #include <cstdlib>
 
 #include "profiles/profile_list.h"
@@ -27,6 +28,7 @@ void EnhanceJob::Reset() {
     profileIndex = 0;
     params.Clear();
     method = ReconstructionMethod::kStandard;
+    chosenMethod.reset();
     interlaced = false;
     resultReady = false;
     inputKind = kInputNone;
@@ -38,12 +40,53 @@ OutputSize ComputeOutputSize(const EnhanceJob& job, const EnhanceParams& params)
     return ComputeOutputSize(job.width, job.height, job.verticalFactor, params);
 }
 
-bool LoadJobProfile(EnhanceJob& job, const ProfileList& profiles) {
+namespace {
+
+std::string TrimmedLower(const std::string& text) {
+    const size_t begin = text.find_first_not_of(" \t");
+    if (begin == std::string::npos) {
+        return {};
+    }
+    const size_t end = text.find_last_not_of(" \t");
+    std::string out = text.substr(begin, end - begin + 1);
+    for (char& c : out) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+}  // namespace
+
+ReconstructionMethod ReconstructionMethodOf(const EnhanceParams& params, std::string* warning) {
+    if (warning != nullptr) {
+        warning->clear();
+    }
+    const std::string* value = params.FindValue("reconstruction", "method");
+    if (value == nullptr) {
+        return ReconstructionMethod::kStandard;
+    }
+    const std::string method = TrimmedLower(*value);
+    if (method == "quality") {
+        return ReconstructionMethod::kQuality;
+    }
+    if (method != "standard" && warning != nullptr) {
+        *warning = "The profile asks for the reconstruction method \"" + *value +
+                   "\", which is not known (\"standard\" or \"quality\"); the standard method "
+                   "is used.";
+    }
+    return ReconstructionMethod::kStandard;
+}
+
+bool LoadJobProfile(EnhanceJob& job, const ProfileList& profiles, std::string* warning) {
+    bool read = false;
     if (job.profileIndex < 0 || job.profileIndex >= profiles.Count()) {
         job.params.Clear();
-        return false;
+    } else {
+        read = job.params.Load(profiles.Path(job.profileIndex));
     }
-    return job.params.Load(profiles.Path(job.profileIndex));
+    const ReconstructionMethod profileMethod = ReconstructionMethodOf(job.params, warning);
+    job.method = job.chosenMethod.value_or(profileMethod);
+    return read;
 }
 
 EngineInput EngineInputOf(const EnhanceJob& job) {

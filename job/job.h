@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -61,8 +62,12 @@ struct EnhanceJob {
     int32_t referenceIndex = -1;
     int32_t profileIndex = 0;  // into the ProfileList
     EnhanceParams params;      // the profile loaded when the enhancement starts
-    // Set from the profile by LoadJobProfile; a front end may override it after loading.
+    // Set by LoadJobProfile: chosenMethod when set, else the profile's; a front end may override
+    // it after loading.
     ReconstructionMethod method = ReconstructionMethod::kStandard;
+    // The method the user chose beside the profile (the profile dialog's check box); none until
+    // chosen, and none again after a reset.
+    std::optional<ReconstructionMethod> chosenMethod;
     bool interlaced = false;   // each frame holds its two fields as its two halves
     bool resultReady = false;  // set by the worker when the run succeeded
     std::string videoPath;
@@ -83,9 +88,18 @@ struct EnhanceJob {
 // also for interlaced jobs).
 OutputSize ComputeOutputSize(const EnhanceJob& job, const EnhanceParams& params);
 
-// Loads profiles[job.profileIndex] into job.params. A missing entry or an unreadable file leaves
-// an empty profile (twice the input size). Returns whether a profile file was read.
-bool LoadJobProfile(EnhanceJob& job, const ProfileList& profiles);
+// The reconstruction a profile asks for: key "method" of section "reconstruction", "quality" for
+// the high-quality reconstruction, absent or "standard" for the standard engine (case and
+// surrounding blanks ignored). Any other value also gives the standard engine, and warning (when
+// given) receives a message naming the value; otherwise warning is left empty.
+ReconstructionMethod ReconstructionMethodOf(const EnhanceParams& params,
+                                            std::string* warning = nullptr);
+
+// Loads profiles[job.profileIndex] into job.params and sets job.method: job.chosenMethod when
+// set, else the profile's (ReconstructionMethodOf, with its warning). A missing entry or an
+// unreadable file leaves an empty profile (twice the input size, the standard engine). Returns
+// whether a profile file was read.
+bool LoadJobProfile(EnhanceJob& job, const ProfileList& profiles, std::string* warning = nullptr);
 
 // How many images, of which height, the engine receives, and the reference among them:
 // interlaced jobs hand over both fields of each frame.

@@ -2,7 +2,32 @@
 
 #include <system_error>
 
+#include "reconstruct/reconstruct.h"
+
 namespace lumivex {
+
+namespace {
+
+// The job's method on the engine's input, leaving the final status in progress.
+void RunMethod(EnhanceJob& job, std::vector<uint8_t*>& pointers, const EngineInput& input,
+               OutputSize out) {
+    if (job.method != ReconstructionMethod::kQuality) {
+        RunEnhancement(job.progress, pointers.data(), input.count, job.width, input.height,
+                       input.reference, job.result.Bits(), out.width, out.height, &job.params,
+                       job.observer);
+        return;
+    }
+    const bool finished = ReconstructQuality(job.progress, pointers.data(), input.count, job.width,
+                                             input.height, input.reference, job.result.Bits(),
+                                             out.width, out.height, QualityOptions{}, job.observer);
+    if (finished) {
+        job.progress.status = kEnhanceSucceeded;
+    } else {
+        job.progress.status = job.progress.cancel ? kEnhanceCancelled : kEnhanceFailed;
+    }
+}
+
+}  // namespace
 
 int EnhanceWorker(EnhanceJob& job) {
     if (job.FrameCount() <= 0) {
@@ -20,9 +45,7 @@ int EnhanceWorker(EnhanceJob& job) {
     }
     std::vector<uint8_t*> pointers = BuildFramePointers(job);
     const EngineInput input = EngineInputOf(job);
-    RunEnhancement(job.progress, pointers.data(), input.count, job.width, input.height,
-                   input.reference, job.result.Bits(), out.width, out.height, &job.params,
-                   job.observer);
+    RunMethod(job, pointers, input, out);
     if (job.progress.status != kEnhanceSucceeded) {
         job.result.Release();
     } else {

@@ -30,7 +30,9 @@ std::string WithSlash(const std::string& folder) {
 }
 
 // File names of the regular "*.ini" files of folder, sorted so the list does not depend on the
-// order the file system happens to return.
+// order the file system happens to return. They sort by the name without its extension, so that
+// a profile comes before the variants whose names extend its own ("2x enlargement" before
+// "2x enlargement, high quality"): the first profile is the one used when none is chosen.
 std::vector<std::string> IniFilesIn(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code error;
@@ -46,7 +48,9 @@ std::vector<std::string> IniFilesIn(const std::string& folder) {
         }
         names.push_back(name);
     }
-    std::sort(names.begin(), names.end());
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return a.substr(0, a.size() - 4) < b.substr(0, b.size() - 4);
+    });
     return names;
 }
 

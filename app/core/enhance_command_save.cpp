@@ -1,8 +1,9 @@
 #include "app/core/enhance_command_save.h"
 
-#include "job/job.h"
+#include "image/image_codec.h"
 #include "image/message_sink.h"
 #include "image/save_image.h"
+#include "job/job.h"
 
 namespace lumivex {
 
@@ -17,6 +18,10 @@ SaveOutcome WriteChosenImage(const RgbImage& image, const std::optional<std::str
         return SaveOutcome::kCancelled;
     }
     std::string error;
+    if (!CodecForWriting(*path)) {
+        messages.ShowMessage(SaveFailedMessage(*path, UnwritableNameText(*path)));
+        return SaveOutcome::kFailed;
+    }
     if (!SaveImageToPath(image, *path, &error)) {
         messages.ShowMessage(SaveFailedMessage(*path, error), {}, MessageIcon::kError);
         return SaveOutcome::kFailed;

@@ -56,4 +56,11 @@ std::vector<std::string> DialogNameFilters(const std::string& table) {
     return names;
 }
 
+std::vector<std::string> PictureDialogNameFilters(const std::string& table) {
+    std::vector<std::string> names = DialogNameFilters(table);
+    names.push_back("PNG files (*.png)");
+    names.push_back("TIFF files (*.tif *.tiff)");
+    return names;
+}
+
 }  // namespace lumivex

@@ -20,4 +20,8 @@ std::vector<FileFilter> ParseFileFilter(const std::string& table);
 // ("Video files (*.avi *.mpg *.mpeg)"). "*.*" becomes "*", which matches names without a dot.
 std::vector<std::string> DialogNameFilters(const std::string& table);
 
+// DialogNameFilters of the table followed by one entry for each picture format added beyond it:
+// "PNG files (*.png)", "TIFF files (*.tif *.tiff)". For the open and save dialogs.
+std::vector<std::string> PictureDialogNameFilters(const std::string& table);
+
 }  // namespace lumivex

@@ -4,14 +4,6 @@
 
 namespace lumivex {
 
-namespace {
-
-bool IsImageExtension(const std::string& extension) {
-    return extension == ".bmp" || extension == ".jpg" || extension == ".jpeg";
-}
-
-}  // namespace
-
 MediaChoice ChooseMedia(const std::vector<std::string>& paths) {
     MediaChoice choice;
     for (const std::string& path : paths) {
@@ -24,7 +16,7 @@ MediaChoice ChooseMedia(const std::vector<std::string>& paths) {
         if (extension.empty()) {
             continue;
         }
-        if (IsImageExtension(extension)) {
+        if (IsPictureExtension(extension)) {
             choice.mode = MediaChoice::Mode::kImages;
             choice.imagePaths.push_back(path);
         } else {

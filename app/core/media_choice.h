@@ -15,8 +15,8 @@ struct MediaChoice {
 };
 
 // Walks paths in order. Paths whose file name has no '.' are skipped while the mode is undecided;
-// the first other path decides: "bmp", "jpg" or "jpeg" (any case) chooses images, anything else
-// video.
+// the first other path decides: a picture extension ("bmp", "jpg", "jpeg", "png", "tif",
+// "tiff", any case) chooses images, anything else video.
 MediaChoice ChooseMedia(const std::vector<std::string>& paths);
 
 // Whether files dropped onto the main window open as media: pictures (decided as Open media

@@ -12,6 +12,17 @@ ProfileDialogModel::ProfileDialogModel(EnhanceJob& job, const ProfileList& profi
       aspectItem_(kAutomaticAspectChoice),
       aspectText_(AspectChoices()[kAutomaticAspectChoice]) {
     FillProfileList();
+    highQuality_ = job.chosenMethod ? *job.chosenMethod == ReconstructionMethod::kQuality
+                                    : RowAsksForQuality(selectedRow_);
+}
+
+bool ProfileDialogModel::RowAsksForQuality(int row) const {
+    if (row < 0 || row >= static_cast<int>(rows_.size())) {
+        return false;
+    }
+    EnhanceParams params;
+    params.Load(profiles_.Path(rows_[static_cast<std::size_t>(row)].index));
+    return ReconstructionMethodOf(params) == ReconstructionMethod::kQuality;
 }
 
 void ProfileDialogModel::FillProfileList() {
@@ -31,6 +42,7 @@ void ProfileDialogModel::FillProfileList() {
 
 void ProfileDialogModel::SelectRow(int row) {
     selectedRow_ = row >= 0 && row < static_cast<int>(rows_.size()) ? row : -1;
+    highQuality_ = RowAsksForQuality(selectedRow_);
 }
 
 void ProfileDialogModel::ChooseAspectItem(int item) {
@@ -64,6 +76,8 @@ void ProfileDialogModel::Accept() {
         FillProfileList();
     }
     job_.profileIndex = selectedRow_ >= 0 ? rows_[static_cast<std::size_t>(selectedRow_)].index : 0;
+    job_.chosenMethod =
+        highQuality_ ? ReconstructionMethod::kQuality : ReconstructionMethod::kStandard;
 }
 
 }  // namespace lumivex

@@ -37,8 +37,13 @@ public:
     // The picked item, or -1 after typing.
     int AspectItem() const { return aspectItem_; }
 
+    // "High quality reconstruction (slower)": shows the job's earlier choice, else the selected
+    // profile's method, and follows the profile whenever a row is selected.
+    bool HighQuality() const { return highQuality_; }
+    void SetHighQuality(bool on) { highQuality_ = on; }
+
     // OK: applies the aspect choice, then stores the selected row's profile index (0 when no row
-    // is selected) in the job.
+    // is selected) and the reconstruction choice in the job.
     void Accept();
 
 private:
@@ -49,8 +54,12 @@ private:
     const ProfileList& profiles_;
     std::vector<ProfileChoice> rows_;
     int selectedRow_ = -1;
+    // Whether the profile of the row asks for the high-quality reconstruction.
+    bool RowAsksForQuality(int row) const;
+
     int aspectItem_;
     std::string aspectText_;
+    bool highQuality_ = false;
 };
 
 }  // namespace lumivex

@@ -195,7 +195,7 @@ void MainWindow::OpenMedia() {
     SetDialogFrame(dialog);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     QStringList filters;
-    for (const std::string& filter : DialogNameFilters(text::kOpenMediaFilter)) {
+    for (const std::string& filter : PictureDialogNameFilters(text::kOpenMediaFilter)) {
         filters << QString::fromStdString(filter);
     }
     dialog.setNameFilters(filters);

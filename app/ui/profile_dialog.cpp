@@ -1,6 +1,7 @@
 #include "app/ui/profile_dialog.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLabel>
@@ -114,11 +115,6 @@ void CProfileDlg::BuildControls() {
     const DialogUnits units(font());
     list_ = new CProfileListBox(this);
     list_->setGeometry(units.Rect(7, 7, 202, 124));
-    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!showingRows_) {
-            model_.SelectRow(row);
-        }
-    });
 
     auto* label = new QLabel(tr("Correct output aspect ratio"), this);
     label->setGeometry(units.Rect(7, 141, 113, 8));
@@ -136,15 +132,27 @@ void CProfileDlg::BuildControls() {
     connect(aspect_, &QComboBox::activated, this, &CProfileDlg::AspectItemChosen);
     connect(aspect_->lineEdit(), &QLineEdit::textEdited, this, &CProfileDlg::AspectTextEdited);
 
+    // Created after the combo box, so that it follows it in the tab order.
+    auto* quality = new QCheckBox(tr("High quality reconstruction (slower)"), this);
+    quality->setGeometry(units.Rect(7, 156, 202, 10));
+    quality->setChecked(model_.HighQuality());
+    connect(quality, &QCheckBox::toggled, this, [this](bool on) { model_.SetHighQuality(on); });
+    connect(list_, &QListWidget::currentRowChanged, this, [this, quality](int row) {
+        if (!showingRows_) {
+            model_.SelectRow(row);
+            quality->setChecked(model_.HighQuality());
+        }
+    });
+
     auto* ok = new QPushButton(tr("OK"), this);
-    ok->setGeometry(units.Rect(102, 158, 50, 14));
+    ok->setGeometry(units.Rect(102, 172, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CProfileDlg::accept);
     auto* cancel = new QPushButton(tr("Cancel"), this);
-    cancel->setGeometry(units.Rect(159, 158, 50, 14));
+    cancel->setGeometry(units.Rect(159, 172, 50, 14));
     connect(cancel, &QPushButton::clicked, this, &CProfileDlg::reject);
 
-    setFixedSize(units.X(216), units.Y(179));
+    setFixedSize(units.X(216), units.Y(193));
     list_->setFocus();
 }
 

@@ -13,7 +13,7 @@ void ConfigureSaveImageDialog(QFileDialog& dialog) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     QStringList filters;
-    for (const std::string& filter : DialogNameFilters(text::kSaveImageFilter)) {
+    for (const std::string& filter : PictureDialogNameFilters(text::kSaveImageFilter)) {
         filters << QString::fromStdString(filter);
     }
     dialog.setNameFilters(filters);

@@ -107,6 +107,11 @@ TEST(FileFilterTest, OpenMediaTableGivesThreeFilters) {
     EXPECT_EQ(DialogNameFilters(text::kOpenMediaFilter),
               (std::vector<std::string>{"Video files (*.avi *.mpg *.mpeg)",
                                         "Image files (*.bmp *.jpg *.jpeg)", "All Files (*)"}));
+    // The dialogs show the added picture formats after the table's own entries.
+    EXPECT_EQ(PictureDialogNameFilters(text::kOpenMediaFilter),
+              (std::vector<std::string>{"Video files (*.avi *.mpg *.mpeg)",
+                                        "Image files (*.bmp *.jpg *.jpeg)", "All Files (*)",
+                                        "PNG files (*.png)", "TIFF files (*.tif *.tiff)"}));
 }
 
 TEST(FileFilterTest, MalformedTablesStopAtTheFirstIncompleteEntry) {

@@ -38,7 +38,9 @@ TEST(MediaChoiceTest, NothingDecidesWithoutAnyExtension) {
 }
 
 TEST(MediaChoiceTest, AnyUnknownExtensionMeansVideo) {
-    EXPECT_EQ(ChooseMedia({"/m/photo.png"}).mode, Mode::kVideo);
+    EXPECT_EQ(ChooseMedia({"/m/photo.png"}).mode, Mode::kImages);
+    EXPECT_EQ(ChooseMedia({"/m/scan.TIFF", "/m/clip.avi"}).imagePaths.size(), 2u);
+    EXPECT_EQ(ChooseMedia({"/m/anim.gif"}).mode, Mode::kVideo);
     EXPECT_EQ(ChooseMedia({"/m/film.mkv"}).videoPath, "/m/film.mkv");
     EXPECT_EQ(ChooseMedia({"/m/ends-with-dot."}).mode, Mode::kVideo);
 }

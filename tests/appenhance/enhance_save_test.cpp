@@ -48,7 +48,7 @@ TEST_F(EnhanceSaveTest, ConfirmedAndWrittenClearsResultReady) {
     };
     for (const Case& c :
          {Case{"result.jpg", "\xFF\xD8"}, Case{"result.JPEG", "\xFF\xD8"}, Case{"result.bmp", "BM"},
-          Case{"result.png", "BM"}, Case{"result", "BM"}}) {
+          Case{"result.png", "\x89P"}, Case{"result.TIFF", "II"}}) {
         job_.resultReady = true;
         const std::string path = folder_.File(c.name);
         EXPECT_EQ(Save(path), SaveOutcome::kWritten) << c.name;
@@ -58,15 +58,27 @@ TEST_F(EnhanceSaveTest, ConfirmedAndWrittenClearsResultReady) {
     EXPECT_TRUE(messages_.messages.empty());
 }
 
+// A missing folder, and a name whose extension names no format (or that has none: the dialog
+// appends ".bmp" only to names typed without one), are refused with the reason.
 TEST_F(EnhanceSaveTest, ConfirmedButUnwritableKeepsTheResultReadyAndSaysWhy) {
-    const std::string path = folder_.File("no such folder/result.jpg");
-    EXPECT_EQ(Save(path), SaveOutcome::kFailed);
-    EXPECT_TRUE(job_.resultReady);
-    EXPECT_FALSE(std::filesystem::exists(path));
-    ASSERT_EQ(messages_.messages.size(), 1u);
-    EXPECT_EQ(messages_.messages[0].rfind("The enhanced image was not saved.\n\n", 0), 0u);
-    EXPECT_NE(messages_.messages[0].find("no such folder"), std::string::npos)
-        << messages_.messages[0];
+    const struct {
+        const char* name;
+        const char* reasonPart;
+    } cases[] = {
+        {"no such folder/result.jpg", "no such folder"},
+        {"result.gif", "use BMP (.bmp), JPEG (.jpg, .jpeg), PNG (.png), TIFF (.tif, .tiff)"},
+        {"result", "its extension names no format"}};
+    for (const auto& c : cases) {
+        messages_.messages.clear();
+        const std::string path = folder_.File(c.name);
+        EXPECT_EQ(Save(path), SaveOutcome::kFailed);
+        EXPECT_TRUE(job_.resultReady);
+        EXPECT_FALSE(std::filesystem::exists(path));
+        ASSERT_EQ(messages_.messages.size(), 1u);
+        EXPECT_EQ(messages_.messages[0].rfind("The enhanced image was not saved.\n\n", 0), 0u);
+        EXPECT_NE(messages_.messages[0].find(c.reasonPart), std::string::npos)
+            << messages_.messages[0];
+    }
 }
 
 TEST_F(EnhanceSaveTest, FailedWriteLeavesTheOldFileIntact) {

@@ -137,5 +137,25 @@ TEST_F(ProfileDialogModelTest, UnreadableProfileListsTwiceTheInput) {
     EXPECT_EQ(SizeOfRow(model, 1), "1280x960");
 }
 
+TEST_F(ProfileDialogModelTest, TheQualityBoxFollowsTheProfileAndIsStoredOnOk) {
+    profiles_.Add(folder_.WriteProfile("Sharp", "[reconstruction]\nmethod = quality\n"));
+    ProfileDialogModel model(job_, profiles_);
+    EXPECT_FALSE(model.HighQuality());  // row 0, "Default enhancement"
+    model.SelectRow(1);
+    EXPECT_TRUE(model.HighQuality());
+    model.SetHighQuality(false);
+    model.Accept();
+    EXPECT_EQ(job_.profileIndex, 1);
+    EXPECT_EQ(job_.chosenMethod, ReconstructionMethod::kStandard);
+
+    // The next opening shows the stored choice, not the profile's.
+    ProfileDialogModel again(job_, profiles_);
+    EXPECT_FALSE(again.HighQuality());
+    again.SelectRow(0);
+    again.SetHighQuality(true);
+    again.Accept();
+    EXPECT_EQ(job_.chosenMethod, ReconstructionMethod::kQuality);
+}
+
 }  // namespace
 }  // namespace lumivex

@@ -142,6 +142,20 @@ TEST_F(EnhanceCommandTest, WritesThePictureTheSummaryAndTheReport) {
     EXPECT_NE(report.find("\"accepted\": " + std::to_string(accepted) + ","), std::string::npos);
 }
 
+// --method picks the reconstruction whatever the profile says; only the quality method weighs
+// each picture, and the report says how much.
+TEST_F(EnhanceCommandTest, MethodOptionChoosesTheReconstruction) {
+    const std::vector<std::string> frames = WriteFrames(3, 128, 96);
+    for (const char* method : {"standard", "quality"}) {
+        std::vector<std::string> args = {
+            "enhance", "--method", method, "-o", Path("out.bmp"), "--report", Path("report.json")};
+        args.insert(args.end(), frames.begin(), frames.end());
+        ASSERT_EQ(Run(args), 0) << method << err_;
+        const bool weighed = ReadText(Path("report.json")).find("\"weight\"") != std::string::npos;
+        EXPECT_EQ(weighed, std::string(method) == "quality") << method;
+    }
+}
+
 TEST_F(EnhanceCommandTest, UsageErrorsExitWithTwo) {
     const std::string in = WriteFrames(1, 64, 48)[0];
     const std::string out = Path("out.bmp");
@@ -156,6 +170,7 @@ TEST_F(EnhanceCommandTest, UsageErrorsExitWithTwo) {
         {in, "-o", out, "--reference", "1"},
         {in, "-o", out, "--reference", "-1"},
         {in, "-o", out, "--aspect", "0:1"},
+        {in, "-o", out, "--method", "fast"},
         {in, "-o", out, "--profile", "no such profile"},
         {in, "-o"},
     };

@@ -78,6 +78,27 @@ TEST(BmpSuite, EveryFileGivesTheListedResult) {
     EXPECT_GE(test::CheckExpectedList("bmp", codec), 90);
 }
 
+// Later headers the plain reading refuses are read by their masks: ImageMagick's 32-bit V5
+// files (alpha composited on white) read exactly; files that wrap a JPEG or PNG picture are
+// refused with a reason that says so.
+TEST(BmpDecode, ReadsLaterHeadersByTheirMasks) {
+    BmpCodec codec;
+    EXPECT_EQ(test::CheckExpectedList("bmp_v5", codec), 2);
+    const struct {
+        const char* file;
+        const char* reason;
+    } refused[] = {
+        {"bmp/q/rgb24jpeg.bmp", "BMP files holding a JPEG picture are not supported"},
+        {"bmp/q/rgb24png.bmp", "BMP files holding a PNG picture are not supported"},
+        {"bmp/x/ba-bm.bmp", "Error reading BMP info"},
+    };
+    for (const auto& r : refused) {
+        const Decoded d = Decode(test::ReadBytes(DataPath(r.file)));
+        EXPECT_FALSE(d.ok) << r.file;
+        EXPECT_EQ(d.reason, r.reason);
+    }
+}
+
 TEST(BmpDecode, ReadsABareInformationBlockAndOffsetsFromTheStreamStart) {
     const std::vector<uint8_t> file = test::ReadBytes(DataPath("bmp/g/pal8.bmp"));
     ASSERT_GT(file.size(), 14u);

@@ -28,7 +28,7 @@ check "info --json, two good files" 0 $? "$out" \
 check "info --json reports the EXIF dpi" 0 0 "$out" \
     '"format": "jpeg", "width": 451, "height": 300, "bits": 24, "dpi_x": 71, "dpi_y": 71\}$'
 
-out=$("$cli" info --json "$data/bmp/b/badwidth.bmp" "$work/none.bmp" "$work/x.png" 2>/dev/null)
+out=$("$cli" info --json "$data/bmp/b/badwidth.bmp" "$work/none.bmp" "$work/x.gif" 2>/dev/null)
 check "info --json, unreadable files" 1 $? "$out" '"error": "Unknown file format"\}'
 check "info --json, missing file" 1 1 "$out" '"path": "[^"]*none.bmp", "error": "No such file or directory"\}'
 
@@ -56,8 +56,13 @@ check "convert JPEG to BMP keeps the dpi" 0 $? "$out" 'bmp, 451 x 300, 24 bits, 
 out=$("$cli" info --json "$work/photo.JPEG" 2>&1)
 check "convert BMP to JPEG" 0 $? "$out" '"format": "jpeg", "width": 451, "height": 300, "bits": 24, "dpi_x": 300'
 
-"$cli" convert "$work/photo.bmp" "$work/photo.tif"
-check "any other extension writes BMP" 0 $? "$(head -c 2 "$work/photo.tif")" '^BM$'
+"$cli" convert "$work/photo.bmp" "$work/photo.tif" && "$cli" convert "$work/photo.tif" "$work/photo.png"
+out=$("$cli" info --json "$work/photo.tif" "$work/photo.png" 2>&1)
+check "convert to TIFF keeps the dpi" 0 $? "$out" '"format": "tiff", "width": 451, "height": 300, "bits": 24, "dpi_x": 300'
+check "convert TIFF to PNG keeps the dpi" 0 0 "$out" '"format": "png", "width": 451, "height": 300, "bits": 24, "dpi_x": 300'
+out=$("$cli" convert "$data/png/im_rgba16.png" "$work/photo.gif" 2>&1)
+check "an extension that names no format is refused" 2 $? "$out" 'use BMP \(.bmp\), JPEG \(.jpg, .jpeg\), PNG \(.png\), TIFF \(.tif, .tiff\)$'
+check "nothing is written under a refused name" 1 "$(test -e "$work/photo.gif"; echo $?)"
 
 echo "precious" >"$work/keep.bmp"
 out=$("$cli" convert "$data/bmp/b/badwidth.bmp" "$work/keep.bmp" 2>&1)

@@ -45,20 +45,32 @@ protected:
     fs::path folder_;
 };
 
+// Reading and writing choose the same codec by the extension of the file name (any case);
+// a name whose extension names no format, or that has none, gets no codec either way.
 TEST(CodecChoice, FollowsTheExtensionCaseInsensitively) {
-    EXPECT_STREQ(CodecForReading("a/b/result.bmp")->FormatName(), "bmp");
-    EXPECT_STREQ(CodecForReading("result.BMP")->FormatName(), "bmp");
-    EXPECT_STREQ(CodecForReading("x.JpG")->FormatName(), "jpeg");
+    const struct {
+        const char* path;
+        const char* format;  // nullptr: no codec
+    } cases[] = {
+        {"a/b/result.bmp", "bmp"},   {"result.BMP", "bmp"},     {"x.JpG", "jpeg"},
+        {"x.jpeg", "jpeg"},          {"photo.png", "png"},      {"scan.TIF", "tiff"},
+        {"scan.tiff", "tiff"},       {"anim.gif", nullptr},     {"result", nullptr},
+        {"dir.jpg/result", nullptr}, {"trailingdot.", nullptr}, {"x.tiff.gz", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        for (const auto& codec : {CodecForReading(c.path), CodecForWriting(c.path)}) {
+            if (c.format == nullptr) {
+                EXPECT_EQ(codec, nullptr);
+            } else {
+                ASSERT_NE(codec, nullptr);
+                EXPECT_STREQ(codec->FormatName(), c.format);
+            }
+        }
+    }
     EXPECT_STREQ(CodecForReading("x.jpeg")->DefaultExtension(), ".jpg");
-    EXPECT_EQ(CodecForReading("photo.png"), nullptr);
-    EXPECT_EQ(CodecForReading("folder.jpg/noextension"), nullptr);
-    EXPECT_EQ(CodecForReading("trailingdot."), nullptr);
-
-    EXPECT_STREQ(CodecForWriting("result.jpeg")->FormatName(), "jpeg");
-    EXPECT_STREQ(CodecForWriting("result.JPEG")->FormatName(), "jpeg");
-    EXPECT_STREQ(CodecForWriting("result.tif")->FormatName(), "bmp");
-    EXPECT_STREQ(CodecForWriting("result")->FormatName(), "bmp");
-    EXPECT_STREQ(CodecForWriting("dir.jpg/result")->FormatName(), "bmp");
+    EXPECT_STREQ(WritableFormatsText(),
+                 "BMP (.bmp), JPEG (.jpg, .jpeg), PNG (.png), TIFF (.tif, .tiff)");
 }
 
 TEST(MemoryImageStream, ReadsSeeksAndWritesLikeAFile) {
@@ -105,16 +117,19 @@ TEST_F(TempFolder, FileStreamMapsOntoTheFile) {
 TEST_F(TempFolder, SavesAndReadsBackThroughTheCodecOfTheExtension) {
     const RgbImage image = test::Gradient(13, 7);
     std::string error;
-    ASSERT_TRUE(SaveImageToPath(image, PathOf("out.png"), &error)) << error;
-    // Any extension but .jpg/.jpeg is written as BMP data.
-    EXPECT_EQ(test::ReadBytes(PathOf("out.png"))[0], 'B');
     RgbImage back;
-    EXPECT_FALSE(ReadImageFile(PathOf("out.png"), back, &error));
+    std::string format;
+    for (const char* name : {"out.BMP", "out.png", "out.tif"}) {
+        ASSERT_TRUE(SaveImageToPath(image, PathOf(name), &error)) << error;
+        ASSERT_TRUE(ReadImageFile(PathOf(name), back, &error, &format)) << error;
+        EXPECT_EQ(format, CodecForWriting(name)->FormatName());
+        EXPECT_EQ(test::TopDownRgb(back), test::TopDownRgb(image));
+    }
+    // The content does not choose the codec: PNG data under another name is not read.
+    fs::rename(PathOf("out.png"), PathOf("out.gif"));
+    EXPECT_FALSE(ReadImageFile(PathOf("out.gif"), back, &error));
     EXPECT_EQ(error, "Unknown file format");
-    fs::rename(PathOf("out.png"), PathOf("out.BMP"));
-    ASSERT_TRUE(ReadImageFile(PathOf("out.BMP"), back, &error)) << error;
-    EXPECT_EQ(test::TopDownRgb(back), test::TopDownRgb(image));
-    EXPECT_TRUE(Strays({"out.BMP"}).empty());
+    EXPECT_TRUE(Strays({"out.BMP", "out.gif", "out.tif"}).empty());
 
     EXPECT_FALSE(ReadImageFile(PathOf("none.bmp"), back, &error));
     EXPECT_EQ(error, "No such file or directory");

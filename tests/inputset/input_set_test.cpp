@@ -6,9 +6,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "job/job.h"
 #include "image/rgb_image.h"
 #include "image/save_image.h"
+#include "job/job.h"
 
 namespace lumivex {
 namespace {
@@ -101,8 +101,8 @@ TEST_F(InputSetTest, UnreadableFilesAreSkippedAndTheRestGoOn) {
     const std::string jpeg = Save("real.jpg", ColumnPicture(64, 40));
     const std::string disguised = folder_ + "/disguised.BMP";
     fs::copy_file(jpeg, disguised);
-    const std::string png = folder_ + "/picture.png";
-    fs::copy_file(jpeg, png);
+    const std::string gif = folder_ + "/picture.gif";
+    fs::copy_file(jpeg, gif);
     const std::string upper = folder_ + "/UPPER.JPEG";
     fs::copy_file(jpeg, upper);
 
@@ -115,7 +115,7 @@ TEST_F(InputSetTest, UnreadableFilesAreSkippedAndTheRestGoOn) {
     EXPECT_EQ(job_.width, -1);
 
     EXPECT_TRUE(AddImageFile(job_, jpeg, messages_));
-    EXPECT_FALSE(AddImageFile(job_, png, messages_));
+    EXPECT_FALSE(AddImageFile(job_, gif, messages_));
     EXPECT_TRUE(AddImageFile(job_, upper, messages_));
     EXPECT_EQ(messages_.messages, std::vector<std::string>{"Unknown file format"});
     EXPECT_EQ(job_.FrameCount(), 2);

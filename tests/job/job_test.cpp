@@ -122,5 +122,55 @@ TEST(EnhanceJobTest, LoadJobProfileFallsBackToAnEmptyProfile) {
     EXPECT_TRUE(job.params.Sections().empty());
 }
 
+TEST(EnhanceJobTest, TheProfileChoosesTheReconstructionMethod) {
+    const struct {
+        const char* text;
+        ReconstructionMethod method;
+        bool warns;
+    } cases[] = {
+        {"[resolution]\nscale = 2\n", ReconstructionMethod::kStandard, false},
+        {"[reconstruction]\nmethod = quality\n", ReconstructionMethod::kQuality, false},
+        {"[Reconstruction]\nMethod =  Quality \n", ReconstructionMethod::kQuality, false},
+        {"[reconstruction]\nmethod = standard\n", ReconstructionMethod::kStandard, false},
+        {"[reconstruction]\nmethod = best\n", ReconstructionMethod::kStandard, true},
+        {"[resolution]\nmethod = quality\n", ReconstructionMethod::kStandard, false},
+    };
+    for (const auto& c : cases) {
+        EnhanceParams params;
+        params.LoadFromText(c.text);
+        std::string warning = "stale";
+        EXPECT_EQ(ReconstructionMethodOf(params, &warning), c.method) << c.text;
+        EXPECT_EQ(warning.find("\"best\"") != std::string::npos, c.warns) << c.text;
+        EXPECT_EQ(warning.empty(), !c.warns) << c.text;
+    }
+}
+
+TEST(EnhanceJobTest, LoadJobProfileSetsTheMethodFromTheFile) {
+    const std::string path = testing::TempDir() + "/quality profile.ini";
+    EnhanceParams saved;
+    saved.LoadFromText("[resolution]\nscale = 2\n[reconstruction]\nmethod = quality\n");
+    ASSERT_TRUE(saved.Save(path));
+    ProfileList profiles;
+    profiles.Add(path);
+    EnhanceJob job;
+    ASSERT_TRUE(LoadJobProfile(job, profiles));
+    EXPECT_EQ(job.method, ReconstructionMethod::kQuality);
+    // A missing profile is the standard engine again.
+    job.profileIndex = 1;
+    EXPECT_FALSE(LoadJobProfile(job, profiles));
+    EXPECT_EQ(job.method, ReconstructionMethod::kStandard);
+    // The user's choice beside the profile wins over the profile's key, until the next media.
+    job.chosenMethod = ReconstructionMethod::kQuality;
+    EXPECT_FALSE(LoadJobProfile(job, profiles));
+    EXPECT_EQ(job.method, ReconstructionMethod::kQuality);
+    job.profileIndex = 0;
+    job.chosenMethod = ReconstructionMethod::kStandard;
+    ASSERT_TRUE(LoadJobProfile(job, profiles));
+    EXPECT_EQ(job.method, ReconstructionMethod::kStandard);
+    job.Reset();
+    EXPECT_EQ(job.method, ReconstructionMethod::kStandard);
+    EXPECT_FALSE(job.chosenMethod.has_value());
+}
+
 }  // namespace
 }  // namespace lumivex

@@ -123,5 +123,39 @@ TEST(EnhanceWorkerTest, ASecondRunCanFollowTheFirst) {
     EXPECT_EQ(job.result.Width(), 32);
 }
 
+TEST(EnhanceWorkerTest, TheJobsMethodChoosesTheReconstruction) {
+    EnhanceJob job;
+    FillJob(job, 4, testing_frames::MinWidth() + 32, MinRegistrationHeight() + 32);
+    std::vector<RegistrationReport> reports;
+    job.observer = [&reports](const RegistrationReport& r) { reports.push_back(r); };
+    ASSERT_EQ(EnhanceWorker(job), 0);
+    ASSERT_EQ(job.progress.status, kEnhanceSucceeded);
+    const std::vector<uint8_t> standard(job.result.Bits(),
+                                        job.result.Bits() + job.result.Width() * 3 * 2);
+    ASSERT_EQ(reports.size(), 3U);
+    for (const RegistrationReport& r : reports) {
+        EXPECT_EQ(r.weight, 1.0);  // the standard engine blends whole frames
+    }
+
+    reports.clear();
+    job.method = ReconstructionMethod::kQuality;
+    ASSERT_EQ(EnhanceWorker(job), 0);
+    ASSERT_EQ(job.progress.status, kEnhanceSucceeded);
+    EXPECT_TRUE(job.resultReady);
+    const std::vector<uint8_t> quality(job.result.Bits(),
+                                       job.result.Bits() + job.result.Width() * 3 * 2);
+    EXPECT_NE(quality, standard);
+    ASSERT_EQ(reports.size(), 3U);
+    for (const RegistrationReport& r : reports) {
+        EXPECT_GT(r.weight, 0.5);
+        EXPECT_LE(r.weight, 1.0);
+    }
+
+    job.progress.cancel = true;
+    ASSERT_EQ(EnhanceWorker(job), 0);
+    EXPECT_EQ(job.progress.status, kEnhanceCancelled);
+    EXPECT_TRUE(job.result.IsEmpty());
+}
+
 }  // namespace
 }  // namespace lumivex

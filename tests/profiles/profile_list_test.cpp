@@ -64,6 +64,12 @@ TEST_F(ProfileFolderTest, CustomIniAndDirectoriesAreSkipped) {
         names.push_back(list.DisplayName(i));
     }
     EXPECT_EQ(names, (std::vector<std::string>{"Default enhancement", "b"}));
+
+    // A name that extends another comes after it, whatever character follows.
+    Write("b, high quality.ini", "[resolution]\nscale = 2\n");
+    EnumerateProfilesIn(folder_, list);
+    EXPECT_EQ(list.DisplayName(1), "b");
+    EXPECT_EQ(list.DisplayName(2), "b, high quality");
 }
 
 TEST_F(ProfileFolderTest, UnwritableFolderStillListsTheDefault) {

@@ -1,0 +1,60 @@
+// The data term Σ over frames and their pixels of w · (A x − y)² / 2, where A is a frame's
+// camera model (FrameSampling), y its pixels in one channel and w the pixel's weight: the frame's
+// weight times the Huber weight of its last residual (min(1, δ / |residual|)), 0 for pixels that
+// fall outside the output grid. Reweighting between solver rounds turns the least squares into
+// the robust Huber fit.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "reconstruct/colour.h"
+#include "reconstruct/float_plane.h"
+#include "reconstruct/sampling.h"
+
+namespace lumivex::recon {
+
+// Called after each frame of a pass; false stops the pass (cancel).
+using FrameTick = std::function<bool()>;
+
+struct ResidualStats {
+    std::vector<double> frameMedian;  // per frame: median |residual| over its valid pixels
+    double median = 0.0;              // over the valid pixels of all weighted frames
+    double curvature = 0.0;  // Σ w · Σ weights² per output pixel (mean diagonal of AᵀWA)
+    std::vector<double> meanWeight;  // per frame: mean w over its valid pixels
+};
+
+class DataTerm {
+public:
+    // frames[k]: packed width × height B, G, R; sampling[k] its camera model.
+    DataTerm(std::vector<const uint8_t*> frames, std::vector<FrameSampling> sampling,
+             int32_t outWidth, int32_t outHeight);
+
+    int32_t FrameCount() const { return static_cast<int32_t>(frames_.size()); }
+    const FrameSampling& Sampling(int32_t k) const { return sampling_[k]; }
+    void SetFrameWeight(int32_t k, float weight) { frameWeight_[k] = weight; }
+    float FrameWeight(int32_t k) const { return frameWeight_[k]; }
+
+    // out = Σ_k A_kᵀ W_k (A_k x − y_k) when observed, else Σ_k A_kᵀ W_k A_k x. False on cancel.
+    bool Apply(const FloatPlane& x, Channel channel, bool observed, FloatPlane& out,
+               const FrameTick& tick);
+    // out = Σ_k A_kᵀ W_k y_k (with value: the channel) or Σ_k A_kᵀ W_k 1 (without).
+    bool BackProject(const Channel* channel, FloatPlane& out, const FrameTick& tick);
+    // Sets every pixel's weight to frame weight × min(1, delta / |A x − y|) on the luminance and
+    // returns the residuals' statistics. False on cancel.
+    bool Reweight(const FloatPlane& x, double delta, ResidualStats& stats, const FrameTick& tick);
+
+private:
+    template <typename PixelFn>
+    void ForEachRowBlock(int32_t k, const PixelFn& fn);
+
+    std::vector<const uint8_t*> frames_;
+    std::vector<FrameSampling> sampling_;
+    std::vector<float> frameWeight_;
+    std::vector<std::vector<float>> weights_;  // per frame, per pixel
+    FloatPlane scratch_;                       // one frame's values
+    int32_t outWidth_, outHeight_;
+};
+
+}  // namespace lumivex::recon

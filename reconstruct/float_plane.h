@@ -1,0 +1,45 @@
+// The reconstruction's working raster: one channel of single-precision samples, row-major, first
+// stored row first, and the whole-plane arithmetic of the solver. Every reduction adds fixed
+// blocks in a fixed order, so its result does not depend on the number of threads.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace lumivex::recon {
+
+struct FloatPlane {
+    FloatPlane() = default;
+    FloatPlane(int32_t rows, int32_t cols)
+        : rows(rows), cols(cols), data(static_cast<size_t>(rows) * static_cast<size_t>(cols)) {}
+
+    float* Row(int32_t row) { return data.data() + static_cast<size_t>(row) * cols; }
+    const float* Row(int32_t row) const { return data.data() + static_cast<size_t>(row) * cols; }
+    size_t Size() const { return data.size(); }
+
+    int32_t rows = 0;
+    int32_t cols = 0;
+    std::vector<float> data;
+};
+
+// Σ a·b, accumulated in double over fixed blocks.
+double Dot(const FloatPlane& a, const FloatPlane& b);
+// Σ a, likewise.
+double Sum(const FloatPlane& a);
+// y = y + alpha·x.
+void AddScaled(FloatPlane& y, double alpha, const FloatPlane& x);
+// y = x + beta·y.
+void ScaleAndAdd(FloatPlane& y, double beta, const FloatPlane& x);
+// y = factor·y.
+void Scale(FloatPlane& y, double factor);
+// Every sample set to value.
+void Fill(FloatPlane& plane, float value);
+// dst = src (same size).
+void CopyPlane(FloatPlane& dst, const FloatPlane& src);
+
+// Calls body(i) for every i in [0, count) on the engine's threads; bodies must be independent.
+void ForEachIndex(int32_t count, const std::function<void(int32_t)>& body);
+
+}  // namespace lumivex::recon

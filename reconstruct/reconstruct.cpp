@@ -1,0 +1,325 @@
+#include "reconstruct/reconstruct.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "reconstruct/colour.h"
+#include "reconstruct/data_term.h"
+#include "reconstruct/prior.h"
+#include "reconstruct/register_frames.h"
+#include "reconstruct/sampling.h"
+#include "reconstruct/solver.h"
+
+namespace lumivex {
+
+namespace {
+
+using recon::Channel;
+using recon::FloatPlane;
+using recon::FrameRegistration;
+
+constexpr int32_t kMinSize = 4;
+// Registration error (relative to the median frame's) from which a frame's weight falls, and
+// where it reaches 0; the median is taken as at least kErrorFloor.
+constexpr double kErrorFull = 3.0;
+constexpr double kErrorNone = 6.0;
+constexpr double kErrorFloor = 4.0;
+// A frame whose median residual exceeds this many times the median frame's loses weight
+// linearly until twice that.
+constexpr double kResidualFull = 3.0;
+constexpr double kResidualFloor = 0.5;
+// Largest deviation from the identity of an affine transform's linear part worth trusting.
+constexpr double kMaxDeformation = 0.2;
+// Huber threshold of the first round, while the start is still the blurred enlargement.
+constexpr double kFirstDeltaFactor = 4.0;
+constexpr double kFirstDeltaMin = 8.0;
+// Median absolute deviation to Gaussian sigma.
+constexpr double kMadToSigma = 1.4826;
+// Huber threshold in units of the estimated noise.
+constexpr double kDeltaPerSigma = 1.5;
+// Chroma: its prior is this much stronger than luminance's, and the shift-and-add start gives
+// way to the reference's cubic enlargement where the frames' coverage is below this fraction of
+// its mean.
+constexpr double kChromaLambdaFactor = 4.0;
+constexpr double kCoverageFallback = 0.1;
+
+double Median(std::vector<double> values) {
+    if (values.empty()) {
+        return 0.0;
+    }
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double Ramp(double value, double full, double none) {
+    return std::clamp((none - value) / (none - full), 0.0, 1.0);
+}
+
+bool Deformed(const engine::AffineTransform& t) {
+    for (const int i : {0, 1, 3, 4}) {
+        if (std::abs(t[i]) > kMaxDeformation) {
+            return true;
+        }
+    }
+    return false;
+}
+
+class QualityRun {
+public:
+    QualityRun(EnhanceProgress& progress, uint8_t** frames, int32_t n, int32_t width,
+               int32_t height, int32_t outWidth, int32_t outHeight, const QualityOptions& options)
+        : progress_(progress),
+          frames_(frames),
+          n_(n),
+          width_(width),
+          height_(height),
+          outWidth_(outWidth),
+          outHeight_(outHeight),
+          options_(options),
+          prior_(options.priorRadius, options.priorDecay, options.priorEpsilon) {}
+
+    bool Run(int32_t reference, uint8_t* outPixels, const RegistrationObserver& observer);
+
+private:
+    bool Register();
+    void BuildDataTerm();
+    bool SolveLuma(FloatPlane& luma, recon::SolverPlanes& planes);
+    bool SolveChroma(const FloatPlane& luma, Channel channel, const FloatPlane& coverage,
+                     FloatPlane& chroma, recon::SolverPlanes& planes);
+    bool Reweight(const FloatPlane& x, double delta);
+    void WeighFramesByResidual();
+    void Report(int32_t reference, const RegistrationObserver& observer) const;
+
+    void SetPasses(int64_t passes) { totalTicks_ = passes * n_; }
+    bool Tick() {
+        ++ticks_;
+        const double share = std::min(1.0, static_cast<double>(ticks_) / totalTicks_);
+        progress_.status.store(static_cast<int32_t>(25 + 73 * share + 0.5));
+        return !progress_.cancel.load();
+    }
+    recon::FrameTick Ticker() {
+        return [this] { return Tick(); };
+    }
+    double Lambda() const {
+        const double noise = std::max(sigma_ / options_.noiseReference, 1.0);
+        return options_.lambda * noise * noise * stats_.curvature;
+    }
+
+    EnhanceProgress& progress_;
+    uint8_t** frames_;
+    int32_t n_, width_, height_, outWidth_, outHeight_;
+    const QualityOptions& options_;
+    recon::BilateralPrior prior_;
+    std::vector<FrameRegistration> registration_;
+    std::vector<double> frameWeight_;
+    std::unique_ptr<recon::DataTerm> data_;
+    recon::ResidualStats stats_;
+    double sigma_ = 0.0;
+    double delta_ = 0.0;
+    int64_t ticks_ = 0;
+    int64_t totalTicks_ = 1;
+};
+
+bool QualityRun::Register() {
+    const auto after = [this](int32_t k) {
+        progress_.status.store(static_cast<int32_t>(5 + 20.0 * k / (n_ - 1) + 0.5));
+        return !progress_.cancel.load();
+    };
+    if (!recon::RegisterFrames(frames_, n_, width_, height_, after, registration_)) {
+        return false;
+    }
+    // Frames that registration cannot bring close to the reference (another scene, a large
+    // moving object) get less or no weight.
+    std::vector<double> errors;
+    for (int32_t k = 1; k < n_; ++k) {
+        errors.push_back(registration_[k].error);
+    }
+    const double typical = std::max(Median(errors), kErrorFloor);
+    frameWeight_.assign(static_cast<size_t>(n_), 1.0);
+    for (int32_t k = 1; k < n_; ++k) {
+        const FrameRegistration& r = registration_[k];
+        frameWeight_[k] =
+            Deformed(r.transform) ? 0.0 : Ramp(r.error, kErrorFull * typical, kErrorNone * typical);
+    }
+    return true;
+}
+
+void QualityRun::BuildDataTerm() {
+    std::vector<const uint8_t*> frames(frames_, frames_ + n_);
+    std::vector<recon::FrameSampling> sampling;
+    sampling.reserve(static_cast<size_t>(n_));
+    for (int32_t k = 0; k < n_; ++k) {
+        sampling.emplace_back(registration_[k].transform, width_, height_, outWidth_, outHeight_,
+                              options_.blurSigma);
+    }
+    data_ = std::make_unique<recon::DataTerm>(std::move(frames), std::move(sampling), outWidth_,
+                                              outHeight_);
+    for (int32_t k = 0; k < n_; ++k) {
+        data_->SetFrameWeight(k, static_cast<float>(frameWeight_[k]));
+    }
+}
+
+bool QualityRun::Reweight(const FloatPlane& x, double delta) {
+    return data_->Reweight(x, delta, stats_, Ticker());
+}
+
+// After the first round the residuals show the noise, and which frames do not fit at all.
+void QualityRun::WeighFramesByResidual() {
+    sigma_ = kMadToSigma * stats_.median;
+    delta_ = std::max(options_.huberDelta, kDeltaPerSigma * sigma_);
+    std::vector<double> medians;
+    for (int32_t k = 0; k < n_; ++k) {
+        if (frameWeight_[k] > 0.0) {
+            medians.push_back(stats_.frameMedian[k]);
+        }
+    }
+    const double typical = std::max(Median(medians), kResidualFloor);
+    for (int32_t k = 1; k < n_; ++k) {
+        frameWeight_[k] *=
+            Ramp(stats_.frameMedian[k], kResidualFull * typical, 2 * kResidualFull * typical);
+        data_->SetFrameWeight(k, static_cast<float>(frameWeight_[k]));
+    }
+}
+
+bool QualityRun::SolveLuma(FloatPlane& luma, recon::SolverPlanes& planes) {
+    FloatPlane expansion(outHeight_, outWidth_);  // where the prior's majorizer is taken
+    for (int32_t round = 0; round < options_.rounds; ++round) {
+        if (round == 0) {
+            if (!Reweight(luma,
+                          std::max(kFirstDeltaFactor * options_.huberDelta, kFirstDeltaMin))) {
+                return false;
+            }
+        } else {
+            if (round == 1) {
+                if (!Reweight(luma, delta_ > 0 ? delta_ : options_.huberDelta)) {
+                    return false;
+                }
+                WeighFramesByResidual();
+            }
+            if (!Reweight(luma, delta_)) {
+                return false;
+            }
+        }
+        recon::CopyPlane(expansion, luma);
+        if (!recon::SolveRound(*data_, prior_, Channel::kLuma, expansion, Lambda(),
+                               options_.stepsPerRound, luma, planes, Ticker())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Shift-and-add of the frames' colour difference (the back-projection normalised by the
+// coverage), falling back to the reference's cubic enlargement where few frame pixels land,
+// then a few solver steps whose prior follows the luminance's edges.
+bool QualityRun::SolveChroma(const FloatPlane& luma, Channel channel, const FloatPlane& coverage,
+                             FloatPlane& chroma, recon::SolverPlanes& planes) {
+    if (!data_->BackProject(&channel, planes.r, Ticker())) {
+        return false;
+    }
+    recon::CubicEnlarge(frames_[0], width_, height_, channel, planes.q);
+    const auto tau = static_cast<float>(
+        std::max(kCoverageFallback * recon::Sum(coverage) / coverage.Size(), 1e-6));
+    for (size_t i = 0; i < chroma.Size(); ++i) {
+        chroma.data[i] = (planes.r.data[i] + tau * planes.q.data[i]) / (coverage.data[i] + tau);
+    }
+    if (options_.chromaSteps <= 0) {
+        return true;
+    }
+    return recon::SolveRound(*data_, prior_, channel, luma, kChromaLambdaFactor * Lambda(),
+                             options_.chromaSteps, chroma, planes, Ticker());
+}
+
+void QualityRun::Report(int32_t reference, const RegistrationObserver& observer) const {
+    if (!observer) {
+        return;
+    }
+    std::vector<double> errors;
+    for (int32_t k = 1; k < n_; ++k) {
+        errors.push_back(registration_[k].error);
+    }
+    const double limit = kErrorNone * std::max(Median(errors), kErrorFloor);
+    for (int32_t k = 1; k < n_; ++k) {
+        const FrameRegistration& r = registration_[k];
+        RegistrationReport report{(k == reference) ? 0 : k,
+                                  r.shift[2],
+                                  r.shift[5],
+                                  {r.transform[0], r.transform[1], r.transform[2], r.transform[3],
+                                   r.transform[4], r.transform[5]},
+                                  r.error,
+                                  limit,
+                                  frameWeight_[k] > 0.0};
+        report.weight = stats_.meanWeight[k];
+        observer(report);
+    }
+}
+
+bool QualityRun::Run(int32_t reference, uint8_t* outPixels, const RegistrationObserver& observer) {
+    progress_.status.store(5);
+    if (!Register()) {
+        return false;
+    }
+    BuildDataTerm();
+    const int32_t chromaPasses = 1 + (options_.chromaSteps > 0 ? options_.chromaSteps + 1 : 0);
+    SetPasses(int64_t{options_.rounds} * (options_.stepsPerRound + 2) + 1 + 1 + 2 * chromaPasses);
+    FloatPlane luma(outHeight_, outWidth_);
+    recon::CubicEnlarge(frames_[0], width_, height_, Channel::kLuma, luma);
+    recon::SolverPlanes planes(outHeight_, outWidth_);
+    if (!SolveLuma(luma, planes)) {
+        return false;
+    }
+    FloatPlane coverage(outHeight_, outWidth_);
+    if (!data_->BackProject(nullptr, coverage, Ticker())) {
+        return false;
+    }
+    FloatPlane blue(outHeight_, outWidth_);
+    if (!SolveChroma(luma, Channel::kBlueDifference, coverage, blue, planes)) {
+        return false;
+    }
+    FloatPlane& red = coverage;  // the coverage is read before red is written, element by element
+    if (!SolveChroma(luma, Channel::kRedDifference, coverage, red, planes)) {
+        return false;
+    }
+    Report(reference, observer);
+    recon::WriteColour(luma, blue, red, outPixels);
+    progress_.status.store(100);
+    return true;
+}
+
+bool InputSupported(uint8_t** framePointers, int32_t n, int32_t width, int32_t height,
+                    int32_t reference, const uint8_t* outPixels, int32_t outWidth,
+                    int32_t outHeight) {
+    if (framePointers == nullptr || outPixels == nullptr || n < 1 || reference < 0 ||
+        reference >= n || outWidth < kMinSize || outHeight < kMinSize || width < kMinSize ||
+        height < kMinSize) {
+        return false;
+    }
+    return n == 1 || RegistrationSizeSupported(width, height);
+}
+
+}  // namespace
+
+bool ReconstructQuality(EnhanceProgress& progress, uint8_t** framePointers, int32_t n,
+                        int32_t width, int32_t height, int32_t reference, uint8_t* outPixels,
+                        int32_t outWidth, int32_t outHeight, const QualityOptions& options,
+                        const RegistrationObserver& observer) {
+    if (!InputSupported(framePointers, n, width, height, reference, outPixels, outWidth,
+                        outHeight)) {
+        return false;
+    }
+    if (reference >= 1) {
+        std::swap(framePointers[0], framePointers[reference]);
+    }
+    try {
+        QualityRun run(progress, framePointers, n, width, height, outWidth, outHeight, options);
+        return run.Run(reference, outPixels, observer);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+}  // namespace lumivex

@@ -1,0 +1,167 @@
+#include "reconstruct/reconstruct.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <map>
+#include <thread>
+#include <vector>
+
+#include "engine/parallel.h"
+#include "reconstruct/colour.h"
+#include "synthetic_scene.h"
+
+namespace lumivex {
+namespace {
+
+using testing_scene::Picture;
+
+constexpr int32_t kWidth = 96;
+constexpr int32_t kHeight = 80;
+// Whole-pixel offsets of the truth: half-pixel offsets of the frames, every phase covered.
+constexpr int32_t kOffsets[][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}, {3, 2}, {2, 3}};
+
+class ReconstructTest : public testing::Test {
+protected:
+    void SetUp() override {
+        const Picture full = testing_scene::Truth(kWidth, kHeight);
+        truth_ = testing_scene::Crop(full, 2 * kWidth, 2 * kHeight);
+        for (const auto& o : kOffsets) {
+            frames_.push_back(testing_scene::BoxFrame(full, kWidth, kHeight, o[0], o[1]));
+        }
+    }
+    void TearDown() override { SetEngineThreadCount(0); }
+
+    // Runs the reconstruction on the frames onto the 2× grid; the bytes, or empty when it
+    // returned false.
+    std::vector<uint8_t> Run(EnhanceProgress& progress, const RegistrationObserver& observer = {}) {
+        std::vector<uint8_t*> pointers;
+        for (Picture& f : frames_) {
+            pointers.push_back(f.pixels.data());
+        }
+        std::vector<uint8_t> out(truth_.pixels.size());
+        const bool ok = ReconstructQuality(progress, pointers.data(),
+                                           static_cast<int32_t>(pointers.size()), kWidth, kHeight,
+                                           0, out.data(), 2 * kWidth, 2 * kHeight, {}, observer);
+        return ok ? out : std::vector<uint8_t>{};
+    }
+
+    double CubicPsnr() const {
+        recon::FloatPlane y(2 * kHeight, 2 * kWidth);
+        recon::FloatPlane b(2 * kHeight, 2 * kWidth);
+        recon::FloatPlane r(2 * kHeight, 2 * kWidth);
+        const uint8_t* ref = frames_[0].pixels.data();
+        recon::CubicEnlarge(ref, kWidth, kHeight, recon::Channel::kLuma, y);
+        recon::CubicEnlarge(ref, kWidth, kHeight, recon::Channel::kBlueDifference, b);
+        recon::CubicEnlarge(ref, kWidth, kHeight, recon::Channel::kRedDifference, r);
+        std::vector<uint8_t> cubic(truth_.pixels.size());
+        recon::WriteColour(y, b, r, cubic.data());
+        return testing_scene::Psnr(cubic, truth_.pixels);
+    }
+
+    Picture truth_;
+    std::vector<Picture> frames_;
+};
+
+TEST_F(ReconstructTest, RecoversANoiseFreeSceneFarBeyondCubic) {
+    EnhanceProgress progress;
+    const std::vector<uint8_t> out = Run(progress);
+    ASSERT_FALSE(out.empty());
+    const double psnr = testing_scene::Psnr(out, truth_.pixels);
+    EXPECT_GT(psnr, 40.0);
+    EXPECT_GT(psnr, CubicPsnr() + 8.0);
+    // Rounded to nearest: the mean level stays the truth's.
+    double diff = 0.0;
+    for (size_t i = 0; i < out.size(); ++i) {
+        diff += static_cast<double>(out[i]) - truth_.pixels[i];
+    }
+    EXPECT_LT(std::abs(diff / static_cast<double>(out.size())), 0.3);
+}
+
+TEST_F(ReconstructTest, SameBytesForOneAndTwoThreads) {
+    EnhanceProgress progress;
+    SetEngineThreadCount(1);
+    const std::vector<uint8_t> one = Run(progress);
+    SetEngineThreadCount(2);
+    const std::vector<uint8_t> two = Run(progress);
+    ASSERT_FALSE(one.empty());
+    EXPECT_TRUE(one == two);
+}
+
+TEST_F(ReconstructTest, ProgressRisesToTheEndAndCancelStopsTheRun) {
+    for (const bool cancel : {false, true}) {
+        EnhanceProgress progress;
+        std::atomic<bool> done{false};
+        std::vector<int32_t> seen;
+        std::thread watcher([&] {
+            while (!done.load()) {
+                const int32_t s = progress.status.load();
+                if (seen.empty() || seen.back() != s) {
+                    seen.push_back(s);
+                }
+                if (cancel && s >= 50) {
+                    progress.cancel = true;
+                }
+                std::this_thread::yield();
+            }
+        });
+        const std::vector<uint8_t> out = Run(progress);
+        done = true;
+        watcher.join();
+        EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+        if (cancel) {
+            EXPECT_TRUE(out.empty());
+            // Stopped within one pass over the frames: the status barely moved after the request.
+            EXPECT_LE(progress.status.load(), 55);
+        } else {
+            EXPECT_FALSE(out.empty());
+            EXPECT_EQ(progress.status.load(), 100);
+            EXPECT_GT(seen.size(), 20U);
+        }
+    }
+}
+
+TEST_F(ReconstructTest, AFrameOfAnotherSceneGetsNoWeight) {
+    EnhanceProgress progress;
+    const std::vector<uint8_t> clean = Run(progress);
+    // Frame 4 (a phase that frame 1 also covers) becomes the scene upside down.
+    Picture& other = frames_[4];
+    for (int32_t v = 0; v < kHeight / 2; ++v) {
+        std::swap_ranges(other.pixels.begin() + v * kWidth * 3,
+                         other.pixels.begin() + (v + 1) * kWidth * 3,
+                         other.pixels.begin() + (kHeight - 1 - v) * kWidth * 3);
+    }
+    std::map<int32_t, RegistrationReport> reports;
+    const std::vector<uint8_t> out =
+        Run(progress, [&](const RegistrationReport& r) { reports.emplace(r.index, r); });
+    ASSERT_FALSE(out.empty());
+    ASSERT_EQ(reports.size(), frames_.size() - 1);
+    for (const auto& [index, report] : reports) {
+        if (index == 4) {
+            EXPECT_LT(report.weight, 0.05);
+            EXPECT_FALSE(report.accepted);
+        } else {
+            EXPECT_GT(report.weight, 0.8) << index;
+            EXPECT_TRUE(report.accepted) << index;
+        }
+    }
+    EXPECT_GT(testing_scene::Psnr(out, truth_.pixels),
+              testing_scene::Psnr(clean, truth_.pixels) - 1.0);
+}
+
+TEST_F(ReconstructTest, RefusesWhatItCannotProcess) {
+    EnhanceProgress progress;
+    uint8_t* pointers[2] = {frames_[0].pixels.data(), frames_[1].pixels.data()};
+    std::vector<uint8_t> out(64 * 64 * 3);
+    EXPECT_FALSE(
+        ReconstructQuality(progress, pointers, 0, kWidth, kHeight, 0, out.data(), 64, 64, {}));
+    EXPECT_FALSE(
+        ReconstructQuality(progress, pointers, 2, kWidth, kHeight, 2, out.data(), 64, 64, {}));
+    // Two frames too small to register; a single one is only enlarged.
+    EXPECT_FALSE(ReconstructQuality(progress, pointers, 2, 32, 32, 0, out.data(), 64, 64, {}));
+    EXPECT_TRUE(ReconstructQuality(progress, pointers, 1, 32, 32, 0, out.data(), 64, 64, {}));
+}
+
+}  // namespace
+}  // namespace lumivex

@@ -1,0 +1,195 @@
+// Saving keeps what the user had: a link stays a link, a file keeps its mode and owner, a stream
+// is written straight through, and a folder that takes no new file still gets its file saved.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <future>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "image/rgb_image.h"
+#include "image/save_image.h"
+#include "tests/robustness/fault_injection.h"
+
+namespace lumivex::robustness {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+RgbImage Picture() {
+    RgbImage image(16, 8, 24);
+    for (int32_t y = 0; y < image.Height(); ++y)
+        for (int32_t x = 0; x < image.Stride(); ++x)
+            image.Row(y)[x] = static_cast<uint8_t>(x * 7 + y);
+    return image;
+}
+
+// What a save case starts from, what it saves to, and what must hold afterwards.
+struct SaveCase {
+    const char* name;
+    std::function<void(const fs::path& folder)> prepare;
+    const char* target;  // saved to, inside the folder
+    const char* file;    // where the picture's bytes must end up
+    std::function<void(const fs::path& folder)> check;
+};
+
+void ExpectLink(const fs::path& link) {
+    EXPECT_TRUE(fs::is_symlink(link)) << link;
+}
+
+void ExpectMode(const fs::path& file, mode_t mode) {
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, mode) << file;
+}
+
+void ExpectNoTemporary(const fs::path& folder) {
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        EXPECT_EQ(entry.path().filename().string().rfind(".lumivex-save-", 0), std::string::npos);
+}
+
+class SaveTargets : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "lumivex-save-targets-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+        ASSERT_TRUE(SaveImageToPath(Picture(), (folder_ / "expected.bmp").string(), nullptr));
+        expected_ = Contents((folder_ / "expected.bmp").string());
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    fs::path folder_;
+    std::string expected_;
+};
+
+TEST_F(SaveTargets, KeepWhatTheUserHad) {
+    const std::vector<SaveCase> cases = {
+        {"a link to a file replaces the file and stays a link",
+         [](const fs::path& f) {
+             fs::create_directory(f / "real");
+             std::ofstream(f / "real/picture.bmp") << "old";
+             fs::create_symlink("real/picture.bmp", f / "link.bmp");
+         },
+         "link.bmp", "real/picture.bmp", [](const fs::path& f) { ExpectLink(f / "link.bmp"); }},
+        {"a chain of links ending nowhere creates its final target",
+         [](const fs::path& f) {
+             fs::create_symlink(f / "second.bmp", f / "first.bmp");
+             fs::create_symlink("made.bmp", f / "second.bmp");
+         },
+         "first.bmp", "made.bmp",
+         [](const fs::path& f) {
+             ExpectLink(f / "first.bmp");
+             ExpectLink(f / "second.bmp");
+         }},
+        {"a 0600 file stays 0600",
+         [](const fs::path& f) {
+             std::ofstream(f / "private.bmp") << "old";
+             fs::permissions(f / "private.bmp", fs::perms::owner_read | fs::perms::owner_write);
+         },
+         "private.bmp", "private.bmp",
+         [](const fs::path& f) { ExpectMode(f / "private.bmp", 0600); }},
+        {"a file of another owner keeps its owner and group (where permitted)",
+         [](const fs::path& f) {
+             std::ofstream(f / "theirs.bmp") << "old";
+             if (::geteuid() == 0) {
+                 ASSERT_EQ(::chown((f / "theirs.bmp").c_str(), 4321, 4322), 0);
+             }
+         },
+         "theirs.bmp", "theirs.bmp",
+         [](const fs::path& f) {
+             struct stat st {};
+             ASSERT_EQ(::stat((f / "theirs.bmp").c_str(), &st), 0);
+             EXPECT_EQ(st.st_uid, ::geteuid() == 0 ? 4321u : ::geteuid());
+             EXPECT_EQ(st.st_gid, ::geteuid() == 0 ? 4322u : ::getegid());
+         }},
+        {"a folder that takes no new file: the file is written in place",
+         [](const fs::path& f) {
+             fs::create_directory(f / "locked");
+             std::ofstream(f / "locked/picture.bmp") << "old content, longer than nothing";
+         },
+         "locked/picture.bmp", "locked/picture.bmp", nullptr},
+    };
+    for (const SaveCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path folder = folder_ / "case";
+        fs::remove_all(folder);
+        fs::create_directory(folder);
+        c.prepare(folder);
+        std::string error;
+        {
+            LockedFolder lock(folder / "locked");  // only in the case that has that folder
+            ASSERT_TRUE(SaveImageToPath(Picture(), (folder / c.target).string(), &error)) << error;
+        }
+        EXPECT_EQ(Contents((folder / c.file).string()), expected_);
+        if (c.check)
+            c.check(folder);
+        ExpectNoTemporary(folder);
+    }
+}
+
+TEST_F(SaveTargets, StreamsAreWrittenStraightThrough) {
+    const std::string fifo = (folder_ / "pipe.bmp").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto read = std::async(std::launch::async, [&] { return Contents(fifo); });
+    std::string error;
+    ASSERT_TRUE(SaveImageToPath(Picture(), fifo, &error)) << error;
+    EXPECT_EQ(read.get(), expected_);
+
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    auto drained = std::async(std::launch::async, [&] {
+        std::string bytes;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(ends[0], buffer, sizeof buffer)) > 0;)
+            bytes.append(buffer, static_cast<size_t>(n));
+        return bytes;
+    });
+    const bool saved = ReplaceFileAtomically(
+        "/dev/fd/" + std::to_string(ends[1]),
+        [](FileImageStream& stream, std::string*) { return stream.Write("report", 6) == 6; },
+        &error);
+    ::close(ends[1]);
+    EXPECT_TRUE(saved) << error;
+    EXPECT_EQ(drained.get(), "report");
+    ::close(ends[0]);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    ExpectNoTemporary(folder_);
+}
+
+// The content is complete in memory before the file is opened: a full disk while encoding leaves
+// the old file as it was.
+TEST_F(SaveTargets, AnInPlaceSaveThatCannotEncodeLeavesTheFile) {
+    const fs::path locked = folder_ / "locked";
+    fs::create_directory(locked);
+    const std::string target = (locked / "picture.bmp").string();
+    std::ofstream(target) << "old";
+    std::string error, reason;
+    bool saved = true;
+    {
+        LockedFolder lock(locked);
+        if (!lock.Locked())
+            GTEST_SKIP() << "this file system cannot make a folder read-only for this user";
+        FileSizeLimit limit(64);  // the picture needs 438 bytes
+        saved = SaveImageToPath(Picture(), target, &error, &reason);
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(error, "Cannot write " + target + ": File too large");
+    EXPECT_EQ(reason, "File too large");
+    EXPECT_EQ(Contents(target), "old");
+}
+
+}  // namespace
+}  // namespace lumivex::robustness
