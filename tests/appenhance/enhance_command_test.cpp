@@ -119,6 +119,7 @@ TEST_F(EnhanceCommandTest, VideoWithoutItsPageIsNotProperlyLoaded) {
     EXPECT_EQ(command.Run(), EnhanceStart::kVideoNotLoaded);
     EXPECT_EQ(host_.messages.messages,
               std::vector<std::string>{"Error! Video is not properly loaded!!!"});
+    EXPECT_EQ(host_.messages.icons, std::vector<MessageIcon>{MessageIcon::kError});
     EXPECT_EQ(host_.opened, 0);
 }
 

@@ -183,6 +183,7 @@ TEST_F(MainWindowEnhanceTest, OnlyNoDiscardsAtTheCloseQuestion) {
         auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(question, nullptr);
         EXPECT_FALSE(question->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+        EXPECT_EQ(question->icon(), QMessageBox::Question);
         QTest::keyClick(question, Qt::Key_Escape);
         question->close();
         stayedOpen = question->isVisible();
