@@ -24,9 +24,10 @@ bool AcceptsAnything(const EnhanceInputRequest&) {
 class FileMessageSink : public MessageSink {
 public:
     FileMessageSink(MessageSink& target, const std::string& path) : target_(target), path_(path) {}
-    void ShowMessage(const std::string& text, const std::string& caption = {}) override {
+    void ShowMessage(const std::string& text, const std::string& caption = {},
+                     MessageIcon icon = MessageIcon::kInformation) override {
         shown_ = true;
-        target_.ShowMessage(path_ + ": " + text, caption);
+        target_.ShowMessage(path_ + ": " + text, caption, icon);
     }
     bool Shown() const { return shown_; }
 

@@ -10,7 +10,9 @@ namespace lumivex::cli {
 
 class StderrMessageSink : public MessageSink {
 public:
-    void ShowMessage(const std::string& text, const std::string& caption = {}) override {
+    // The icon only matters to message boxes.
+    void ShowMessage(const std::string& text, const std::string& caption = {},
+                     MessageIcon /*icon*/ = MessageIcon::kInformation) override {
         if (caption.empty()) {
             std::fprintf(stderr, "lumivex-cli: %s\n", text.c_str());
         } else {

@@ -46,7 +46,7 @@ bool AddImageFile(EnhanceJob& job, const std::string& path, MessageSink& message
     }
     std::unique_ptr<ImageCodec> codec = CodecForReading(path);
     if (!codec) {
-        messages.ShowMessage(kUnknownFormat);
+        messages.ShowMessage(kUnknownFormat, {}, MessageIcon::kError);
         return false;
     }
     auto image = std::make_unique<RgbImage>();
@@ -61,7 +61,7 @@ bool AddImageFile(EnhanceJob& job, const std::string& path, MessageSink& message
     const bool tooLarge = image->IsEmpty() && IsTooLargeFailure(codec->FailureReason());
     codec.reset();
     if (tooLarge) {
-        messages.ShowMessage(TooLargeText());
+        messages.ShowMessage(TooLargeText(), {}, MessageIcon::kError);
     }
     if (image->IsEmpty()) {
         return false;
@@ -77,7 +77,7 @@ bool AddImage(EnhanceJob& job, std::unique_ptr<RgbImage> image, const std::strin
     // The first member decides the size (and becomes the reference below).
     if (job.FrameCount() > 0 &&
         (image->Width() / 4 * 4 != job.width || image->Height() != job.height)) {
-        messages.ShowMessage(kDimensionMismatch);
+        messages.ShowMessage(kDimensionMismatch, {}, MessageIcon::kError);
         return false;
     }
     if (!ConvertToMember(*image)) {

@@ -24,7 +24,7 @@ __attribute__((format(printf, 2, 3))) inline void ShowDebugMessage(MessageSink& 
     va_start(arguments, format);
     std::vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
-    messages.ShowMessage(text, kDebugMessageCaption);
+    messages.ShowMessage(text, kDebugMessageCaption, MessageIcon::kInformation);
 }
 
 }  // namespace lumivex::video

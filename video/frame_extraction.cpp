@@ -121,7 +121,8 @@ ExtractionReport ExtractFramesAt(const std::string& videoPath, int64_t reference
     }
     ExtractionReport report =
         WriteExtractedFrames(slots, result.gathered, result.referenceIndex, settings);
-    messages.ShowMessage(ExtractionMessage(report, settings.directory));
+    messages.ShowMessage(ExtractionMessage(report, settings.directory), {},
+                         MessageIcon::kInformation);
     return report;
 }
 

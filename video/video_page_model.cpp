@@ -60,7 +60,9 @@ int64_t StepTarget(TimeFormat format, int64_t position, int direction, int64_t d
 
 LoadOutcome VideoPageModel::Fail(EnhanceJob& job, MessageSink& messages, const char* text,
                                  const char* caption) {
-    messages.ShowMessage(text, caption);
+    // The "Error" boxes carry the error icon; the debug box its information icon.
+    const bool debugBox = std::string(caption) == kDebugMessageCaption;
+    messages.ShowMessage(text, caption, debugBox ? MessageIcon::kInformation : MessageIcon::kError);
     CloseVideo();
     job.Reset();
     return LoadOutcome::kFailed;
@@ -193,7 +195,7 @@ bool LoadVideoPath(VideoPageModel& page, EnhanceJob& job, const std::string& pat
     page.SetMinimumSide(1);
     const LoadOutcome outcome = page.Load(job, messages);
     if (outcome == LoadOutcome::kNothingToLoad) {
-        messages.ShowMessage("Cannot open " + path);
+        messages.ShowMessage("Cannot open " + path, {}, MessageIcon::kError);
     }
     return outcome == LoadOutcome::kLoaded;
 }

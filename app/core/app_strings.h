@@ -30,6 +30,9 @@ inline constexpr const char* kAboutCaption = "About ";
 inline constexpr const char* kAboutVersionFormat = "version %s";
 inline constexpr const char* kFullVersion = "0.1.0.550";
 inline constexpr const char* kAboutNotice = "Copyright (C) Corvanes. Free to use and share.";
+inline constexpr const char* kAboutQtPrefix = "Uses Qt ";
+inline constexpr const char* kAboutQtLicence =
+    " under the GNU Lesser General Public License version 3.";
 
 // Addresses opened in the browser.
 inline constexpr const char* kWebSiteAddress = "https://lumivex.corvanes.example/";

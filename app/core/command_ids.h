@@ -29,6 +29,11 @@ inline constexpr int kHandTool = 9203;
 inline constexpr int kImageReferenceSlider = 9217;
 inline constexpr int kPreviousImage = 9218;
 inline constexpr int kNextImage = 9219;
+// The viewer's own commands: the before-and-after toggle of the result page, fit to window and
+// 100 %.
+inline constexpr int kShowBefore = 9230;
+inline constexpr int kZoomToFit = 9231;
+inline constexpr int kActualSize = 9232;
 // The welcome page's two picture links.
 inline constexpr int kWelcomeAboutLink = 220;
 inline constexpr int kWelcomeWebLink = 222;

@@ -48,16 +48,36 @@ constexpr std::array kCommands = {
     CommandInfo{kNextImage, "", "Right", "", "Set next image as the reference\nNext image"},
 };
 
+constexpr std::array kViewerCommands = {
+    CommandInfo{kShowBefore, "Show &before\t\\", "\\", "Before",
+                "Show the reference enlarged by cubic resampling instead of the enhanced "
+                "image\nBefore and after"},
+    CommandInfo{kZoomToFit, "Zoom to &fit\tCtrl+0", "Ctrl+0", "",
+                "Fit the picture into the window\nZoom to fit"},
+    CommandInfo{kActualSize, "&Actual size\tCtrl+1", "Ctrl+1", "",
+                "Show the picture at 100 %\nActual size"},
+};
+
+template <typename Table>
+const CommandInfo* FindIn(const Table& table, int id) {
+    auto it = std::find_if(table.begin(), table.end(),
+                           [id](const CommandInfo& info) { return info.id == id; });
+    return it == table.end() ? nullptr : &*it;
+}
+
 }  // namespace
 
 std::span<const CommandInfo> AllCommands() {
     return kCommands;
 }
 
+std::span<const CommandInfo> ViewerCommands() {
+    return kViewerCommands;
+}
+
 const CommandInfo* FindCommand(int id) {
-    auto it = std::find_if(kCommands.begin(), kCommands.end(),
-                           [id](const CommandInfo& info) { return info.id == id; });
-    return it == kCommands.end() ? nullptr : &*it;
+    const CommandInfo* info = FindIn(kCommands, id);
+    return info != nullptr ? info : FindIn(kViewerCommands, id);
 }
 
 std::string CommandPrompt(const CommandInfo& info) {

@@ -15,10 +15,12 @@ struct CommandInfo {
     const char* promptText;    // "prompt\ntool tip", or a single line used for both
 };
 
-// Every command, in menu order first, then the toolbar-only commands.
+// Every command of the workflow, in menu order first, then the toolbar-only commands.
 std::span<const CommandInfo> AllCommands();
+// The image viewer's additions: before and after, zoom to fit, actual size.
+std::span<const CommandInfo> ViewerCommands();
 
-// The entry for id, or nullptr when the identifier is unknown.
+// The entry for id in either table, or nullptr when the identifier is unknown.
 const CommandInfo* FindCommand(int id);
 
 // The part of promptText before the line feed (the whole text when there is none).

@@ -34,20 +34,22 @@ EnhanceStart EnhanceCommand::Run() {
         return EnhanceStart::kNoProfileChosen;
     }
     if (job_.inputKind == kInputVideoOpen && !host_.GatherVideoFrames()) {
-        host_.Messages().ShowMessage(text::kVideoNotLoaded);
+        host_.Messages().ShowMessage(text::kVideoNotLoaded, {}, MessageIcon::kError);
         return EnhanceStart::kVideoNotLoaded;
     }
     if (job_.FrameCount() <= 0) {
-        host_.Messages().ShowMessage(text::kNoInputImages);
+        host_.Messages().ShowMessage(text::kNoInputImages, {}, MessageIcon::kError);
         return EnhanceStart::kNoInputImages;
     }
     if (!PrepareRun()) {
         return EnhanceStart::kRefused;
     }
     host_.OpenProgress();
+    results_.BeginRun(job_);
     if (!starter_(job_)) {
+        results_.EndRun(job_, false);
         host_.CloseProgress();
-        host_.Messages().ShowMessage(text::kWorkerNotStarted);
+        host_.Messages().ShowMessage(text::kWorkerNotStarted, {}, MessageIcon::kError);
         return EnhanceStart::kWorkerNotStarted;
     }
     running_ = true;
@@ -61,7 +63,7 @@ bool EnhanceCommand::PrepareRun() {
     // cannot register) are told now, before a progress window promises a result.
     const std::string refusal = EnhancementRefusal(job_, ComputeOutputSize(job_, job_.params));
     if (!refusal.empty()) {
-        host_.Messages().ShowMessage(refusal);
+        host_.Messages().ShowMessage(refusal, {}, MessageIcon::kWarning);
         return false;
     }
     return true;
@@ -85,6 +87,7 @@ bool EnhanceCommand::Tick() {
     // The worker finishes the result just after its final status; the join makes it safe.
     JoinWorker(job_);
     running_ = false;
+    results_.EndRun(job_, status == kEnhanceSucceeded);
     const std::string step = StepAfterRun(status);
     if (!step.empty()) {
         host_.ShowStep(step);

@@ -1,12 +1,15 @@
 // The Enhance command without any widget: the checks made before a run, the start of the worker,
 // the poll that carries progress and Cancel between the worker and the progress window, and what
-// the user sees for each final status. The window around it supplies the dialog, the progress
+// the user sees for each final status. A result that exists when a new run starts stays until that
+// run succeeds. The window around it supplies the dialog, the progress
 // window, the timer and the step switch through EnhanceCommandHost.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
+
+#include "app/core/result_keeper.h"
 
 namespace lumivex {
 
@@ -83,6 +86,9 @@ public:
     // One poll. Returns true when the run ended with this poll (the worker has been joined).
     bool Tick();
     bool Running() const { return running_; }
+    // The result between runs and its comparison picture.
+    ResultKeeper& Results() { return results_; }
+    const ResultKeeper& Results() const { return results_; }
 
 private:
     // Loads the chosen profile and refuses what the worker could not run; false when refused.
@@ -92,6 +98,7 @@ private:
     const ProfileList& profiles_;
     EnhanceCommandHost& host_;
     WorkerStarter starter_;
+    ResultKeeper results_;
     bool running_ = false;
 };
 

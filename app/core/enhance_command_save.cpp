@@ -20,7 +20,8 @@ SaveOutcome WriteChosenImage(const RgbImage& image, const std::optional<std::str
         return SaveOutcome::kCancelled;
     }
     if (!CodecForWriting(*path)) {
-        messages.ShowMessage(SaveFailedMessage(*path, UnwritableNameText(*path)));
+        messages.ShowMessage(SaveFailedMessage(*path, UnwritableNameText(*path)), {},
+                             MessageIcon::kError);
         return SaveOutcome::kFailed;
     }
     std::vector<std::string> warnings;
@@ -29,7 +30,7 @@ SaveOutcome WriteChosenImage(const RgbImage& image, const std::optional<std::str
                                          : ReadPictureMetadata(metadataSource, &warnings);
     std::string error;
     if (!SaveImageWithMetadata(image, *path, metadata, &warnings, &error)) {
-        messages.ShowMessage(SaveFailedMessage(*path, error));
+        messages.ShowMessage(SaveFailedMessage(*path, error), {}, MessageIcon::kError);
         return SaveOutcome::kFailed;
     }
     if (!warnings.empty()) {
@@ -38,7 +39,7 @@ SaveOutcome WriteChosenImage(const RgbImage& image, const std::optional<std::str
         for (const std::string& warning : warnings) {
             text += "\n" + warning;
         }
-        messages.ShowMessage(text);
+        messages.ShowMessage(text, {}, MessageIcon::kWarning);
     }
     return SaveOutcome::kWritten;
 }

@@ -17,4 +17,14 @@ std::string FindHelpPage(const std::string& programFolder) {
     return {};
 }
 
+std::string BrowserFailureMessage(const std::string& target, const std::string& helpPage) {
+    std::string text = "Lumivex could not open " +
+                       (target == helpPage ? std::string("its help page") : target) +
+                       ": no web browser could be started.";
+    if (!helpPage.empty()) {
+        text += "\n\nThe help page is the file\n" + helpPage + "\nwhich any web browser can show.";
+    }
+    return text;
+}
+
 }  // namespace lumivex

@@ -10,4 +10,8 @@ namespace lumivex {
 // (an install into a prefix). Empty when neither exists.
 std::string FindHelpPage(const std::string& programFolder);
 
+// What the user is told when no browser could open target (the help page or the web site): that
+// it could not be opened, and where the help page lies so that it can be opened by hand.
+std::string BrowserFailureMessage(const std::string& target, const std::string& helpPage);
+
 }  // namespace lumivex

@@ -28,4 +28,10 @@ MediaChoice ChooseMedia(const std::vector<std::string>& paths) {
     return choice;
 }
 
+bool DropOpensMedia(const std::vector<std::string>& paths) {
+    const MediaChoice choice = ChooseMedia(paths);
+    return choice.mode == MediaChoice::Mode::kImages ||
+           (choice.mode == MediaChoice::Mode::kVideo && paths.size() == 1);
+}
+
 }  // namespace lumivex

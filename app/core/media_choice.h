@@ -19,4 +19,9 @@ struct MediaChoice {
 // "tiff", any case) chooses images, anything else video.
 MediaChoice ChooseMedia(const std::vector<std::string>& paths);
 
+// Whether files dropped onto the main window open as media: pictures (decided as Open media
+// decides), or one video alone. A video among other files, or files that decide nothing, are
+// refused, so the drop cursor tells the user before anything is closed.
+bool DropOpensMedia(const std::vector<std::string>& paths);
+
 }  // namespace lumivex

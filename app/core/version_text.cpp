@@ -19,4 +19,8 @@ std::string AboutVersionText() {
     return buffer;
 }
 
+std::string AboutQtText(const std::string& qtVersion) {
+    return text::kAboutQtPrefix + qtVersion + text::kAboutQtLicence;
+}
+
 }  // namespace lumivex

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 namespace lumivex {
@@ -196,6 +197,36 @@ void ViewGeometry::ZoomToRectangle(ViewPoint corner1, ViewPoint corner2) {
     const double across = clientWidth_ / std::max(r.Width() * zoom_, kMinBandSide);
     const double down = clientHeight_ / std::max(r.Height() * zoom_, kMinBandSide);
     ZoomAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2}, zoom_ * std::min(across, down));
+}
+
+void ViewGeometry::WheelZoomAt(ViewPoint client, int steps) {
+    if (!HasPicture() || steps == 0) {
+        return;
+    }
+    double zoom = zoom_;
+    for (int i = 0; i < std::abs(steps); ++i) {
+        zoom = steps > 0 ? ZoomInStep(zoom) : ZoomOutStep(zoom);
+    }
+    const ViewPoint before = ClientToPicture(client);
+    SetZoom(zoom);
+    const ViewPoint after = ClientToPicture(client);
+    SetCentre(centre_.x + before.x - after.x, centre_.y + before.y - after.y);
+}
+
+double ViewGeometry::FitZoom() const {
+    if (!HasPicture() || clientWidth_ <= 0 || clientHeight_ <= 0) {
+        return 1.0;
+    }
+    return std::min(static_cast<double>(clientWidth_) / width_,
+                    static_cast<double>(clientHeight_) / height_);
+}
+
+void ViewGeometry::ZoomToFit() {
+    ZoomAt({width_ / 2, height_ / 2}, FitZoom());
+}
+
+void ViewGeometry::ZoomToActualSize() {
+    SetZoom(1.0);
 }
 
 ViewPoint ViewGeometry::PictureToClient(ViewPoint p) const {

@@ -91,6 +91,14 @@ public:
     void ZoomOutAt(ViewPoint picturePoint);
     // Zooms so that the picture rectangle between the two corners fills the window.
     void ZoomToRectangle(ViewPoint corner1, ViewPoint corner2);
+    // The mouse wheel: steps zoom-in (positive) or zoom-out (negative) steps, keeping the
+    // picture point under the client point where it is as far as the clamp allows.
+    void WheelZoomAt(ViewPoint client, int steps);
+    // The whole picture in the window, centred; 1.0 without a picture or a window.
+    [[nodiscard]] double FitZoom() const;
+    void ZoomToFit();
+    // One picture pixel per screen pixel, around the same centre.
+    void ZoomToActualSize();
 
     [[nodiscard]] ViewPoint PictureToClient(ViewPoint p) const;
     [[nodiscard]] ViewPoint ClientToPicture(ViewPoint p) const;

@@ -83,6 +83,12 @@ std::optional<CommandState> MainWindowCommandState(int id, const WorkflowFacts& 
             return When(facts.step == step::kVideo);
         case kImageReferenceSlider:
             return When(facts.step == step::kSelection);
+        case kShowBefore:
+            return CommandState{onEnhance && !facts.resultEmpty && facts.beforeAvailable,
+                                facts.showingBefore};
+        case kZoomToFit:
+        case kActualSize:
+            return When(onEnhance || facts.step == step::kSelection);
         default:
             return std::nullopt;
     }

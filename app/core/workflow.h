@@ -38,6 +38,9 @@ struct WorkflowFacts {
     bool imageBarVisible = false;
     bool resultBarVisible = false;
     bool statusBarVisible = true;
+    // The result page's comparison: whether the enlarged reference exists, and is shown.
+    bool beforeAvailable = false;
+    bool showingBefore = false;
 };
 
 struct CommandState {

@@ -1,6 +1,7 @@
 #include "app/ui/about_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QtGlobal>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -8,11 +9,13 @@
 #include "app/core/app_strings.h"
 #include "app/core/version_text.h"
 #include "app/ui/app_icons.h"
+#include "app/ui/dialog_frame.h"
 
 namespace lumivex {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(text::kAboutCaption);
+    SetDialogFrame(*this);
     auto* icon = new QLabel(this);
     icon->setPixmap(ApplicationIcon().pixmap(48, 48));
 
@@ -23,6 +26,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     name_->setFont(bold);
     version_ = new QLabel(QString::fromStdString(AboutVersionText()), this);
     auto* notice = new QLabel(text::kAboutNotice, this);
+    qtLine_ = new QLabel(QString::fromStdString(AboutQtText(qVersion())), this);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
@@ -34,7 +38,8 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(name_, 0, 1);
     layout->addWidget(version_, 1, 1);
     layout->addWidget(notice, 2, 1);
-    layout->addWidget(buttons, 3, 0, 1, 2);
+    layout->addWidget(qtLine_, 3, 1);
+    layout->addWidget(buttons, 4, 0, 1, 2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -1,4 +1,5 @@
-// The about box: the application icon, "Lumivex" in bold, the version line and the notice.
+// The about box: the application icon, "Lumivex" in bold, the version line, the notice and the
+// Qt version with its licence.
 #pragma once
 
 #include <QDialog>
@@ -15,10 +16,12 @@ public:
 
     QLabel* NameLabel() const { return name_; }
     QLabel* VersionLabel() const { return version_; }
+    QLabel* QtLabel() const { return qtLine_; }
 
 private:
     QLabel* name_ = nullptr;
     QLabel* version_ = nullptr;
+    QLabel* qtLine_ = nullptr;
 };
 
 }  // namespace lumivex

@@ -2,11 +2,16 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+
+class QObject;
 
 namespace lumivex {
 
-// Asks the desktop to open target (an address or a file path); when that fails, runs
-// "xdg-open target". True when either was started. Failures are not reported to the user.
-bool OpenAddress(const QString& target);
+// Asks the desktop to open target (an address or a file path) with xdg-open, or, where that is
+// missing, through Qt's own search for a browser. onFailure runs on this thread, at once or once
+// the opener has given up, when no browser could show target; the watched opener is a child of
+// context.
+void OpenAddress(const QString& target, QObject* context, std::function<void()> onFailure);
 
 }  // namespace lumivex

@@ -5,6 +5,7 @@
 
 #include "app/core/app_strings.h"
 #include "app/core/workflow.h"
+#include "app/ui/dialog_frame.h"
 #include "app/ui/profile_dialog.h"
 #include "app/ui/progress_window.h"
 #include "app/ui/video_step_page.h"
@@ -26,11 +27,16 @@ EnhanceRunner::EnhanceRunner(WorkflowHost& host, QWidget* window, const ProfileL
       command_(host.Job(), profiles, *this),
       timer_(new QTimer(this)) {
     timer_->setInterval(kEnhancePollMilliseconds);
-    connect(timer_, &QTimer::timeout, this, [this] { command_.Tick(); });
+    connect(timer_, &QTimer::timeout, this, [this] {
+        if (command_.Tick()) {
+            host_.RefreshCommands();  // the result and the window's state changed
+        }
+    });
 }
 
 bool EnhanceRunner::ChooseProfile() {
     CProfileDlg dialog(host_.Job(), profiles_, window_);
+    SetDialogFrame(dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 

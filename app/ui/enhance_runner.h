@@ -26,6 +26,7 @@ public:
     EnhanceStart Run() { return command_.Run(); }
     bool Running() const { return command_.Running(); }
     QTimer* PollTimer() const { return timer_; }
+    ResultKeeper& Results() { return command_.Results(); }
 
     // --- EnhanceCommandHost ---
     bool ChooseProfile() override;

@@ -1,3 +1,4 @@
+#include "app/ui/dialog_frame.h"
 #include "app/ui/extract_dialog.h"
 
 #include <QCheckBox>
@@ -37,6 +38,7 @@ QToolButton* ArrowButton(Qt::ArrowType arrow, QWidget* parent) {
 CVideoExtractDlg::CVideoExtractDlg(SettingsStore* settings, MessageSink& messages, QWidget* parent)
     : QDialog(parent), settings_(settings), messages_(messages) {
     setWindowTitle(kExtractDialogCaption);
+    SetDialogFrame(*this);
     setModal(true);
     BuildControls();
     const std::string fallback = DefaultDirectory();
@@ -178,7 +180,7 @@ void CVideoExtractDlg::accept() {
         settings_->WriteString(kExtractionDirSection, kExtractionDirValue, outputDirectory_);
     }
     if (!valid) {
-        messages_.ShowMessage(kCountRangeMessage);
+        messages_.ShowMessage(kCountRangeMessage, {}, MessageIcon::kWarning);
         countEdit_->setFocus();
         countEdit_->selectAll();
         return;

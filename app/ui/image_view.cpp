@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -215,6 +216,23 @@ void ImageView::Relayout() {
     update();
 }
 
+void ImageView::ReplacePicture(const RgbImage* picture) {
+    picture_ = picture;
+    FollowPictureSize();
+    bufferValid_ = false;
+    update();
+}
+
+void ImageView::ZoomToFit() {
+    geometry_.ZoomToFit();
+    ViewMoved(true);
+}
+
+void ImageView::ZoomToActualSize() {
+    geometry_.ZoomToActualSize();
+    ViewMoved(true);
+}
+
 void ImageView::SetZoom(double zoom, bool notify) {
     geometry_.SetZoom(zoom);
     ViewMoved(notify);
@@ -326,6 +344,20 @@ void ImageView::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     ApplyChange(geometry_.Release({p.x(), p.y()}));
     UpdateCursor(p);
+}
+
+void ImageView::wheelEvent(QWheelEvent* event) {
+    // One notch of a common wheel is 120 eighths of a degree; finer wheels add up to a step.
+    constexpr int kStep = 120;
+    wheelRemainder_ += event->angleDelta().y();
+    const int steps = wheelRemainder_ / kStep;
+    wheelRemainder_ -= steps * kStep;
+    event->accept();
+    if (steps != 0 && geometry_.HasPicture()) {
+        const QPoint p = event->position().toPoint();
+        geometry_.WheelZoomAt({p.x(), p.y()}, steps);
+        ViewMoved(true);
+    }
 }
 
 void ImageView::keyPressEvent(QKeyEvent* event) {

@@ -69,7 +69,13 @@ public:
     // The bound picture's pixels (and perhaps its size) were replaced: re-reads its size,
     // keeping the centre when the size is unchanged and centring a picture of a new size.
     void Relayout();
+    // Binds another picture of the same size in place of the current one, keeping zoom and
+    // centre (a picture of another size is bound as SetPicture binds it).
+    void ReplacePicture(const RgbImage* picture);
     void SetZoom(double zoom, bool notify = true);
+    // Ctrl+0 and Ctrl+1: the whole picture in the window, and 100 %.
+    void ZoomToFit();
+    void ZoomToActualSize();
     void SetCentre(int x, int y, bool notify = true);
     void SetNavigatorEnabled(bool enabled);
 
@@ -87,6 +93,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // The wheel zooms in and out at the pointer by the zoom tool's steps.
+    void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
 
@@ -105,6 +113,7 @@ private:
     ViewGeometry geometry_;
     QImage buffer_;  // the picture part of the window, rebuilt when the view moves
     bool bufferValid_ = false;
+    int wheelRemainder_ = 0;  // eighths of a degree not yet turned into a zoom step
 };
 
 // A workflow page filled by one image view: it answers the Zoom tool and Hand tool commands and

@@ -5,25 +5,18 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 
 #include "app/core/app_strings.h"
 #include "app/core/window_placement.h"
 #include "app/ui/app_icons.h"
+#include "app/ui/enhance_runner.h"
 #include "app/ui/progress_window.h"
 #include "app/ui/step_container.h"
 #include "app/ui/workflow_page.h"
 #include "app/ui/workflow_pages.h"
 
 namespace lumivex {
-
-namespace {
-
-// How often the enabled and checked states are brought up to date while the window is idle.
-constexpr int kRefreshMilliseconds = 200;
-
-}  // namespace
 
 MainWindow::MainWindow(SettingsStore& settings, MessageSink* messages, QWidget* parent)
     : QMainWindow(parent),
@@ -32,6 +25,7 @@ MainWindow::MainWindow(SettingsStore& settings, MessageSink* messages, QWidget* 
       messages_(messages != nullptr ? messages : &messageBoxes_) {
     setWindowTitle(text::kApplicationName);
     setMinimumSize(kMinimumWindowWidth, kMinimumWindowHeight);
+    setAcceptDrops(true);
     RestorePlacement();
 
     container_ = new StepContainer(this);
@@ -45,10 +39,13 @@ MainWindow::MainWindow(SettingsStore& settings, MessageSink* messages, QWidget* 
     CreateToolBars();
     CreateStatusBar();
     SwitchStepToolBar();
+    enhanceRunner_ = new EnhanceRunner(*this, this, profiles_);
 
-    refreshTimer_ = new QTimer(this);
-    connect(refreshTimer_, &QTimer::timeout, this, &MainWindow::RefreshCommands);
-    refreshTimer_->start(kRefreshMilliseconds);
+    // The enabled and checked states follow the state they depend on: every command, step
+    // switch and end of a run refreshes them, and so does a bar the user hides or shows.
+    for (auto& [id, bar] : toolBars_) {
+        connect(bar, &QToolBar::visibilityChanged, this, &MainWindow::RefreshCommands);
+    }
     qApp->installEventFilter(this);
     RefreshCommands();
 }
@@ -67,6 +64,10 @@ void MainWindow::SetStep(const std::string& name) {
     RefreshCommands();
 }
 
+const ResultKeeper* MainWindow::Results() const {
+    return enhanceRunner_ != nullptr ? &enhanceRunner_->Results() : nullptr;
+}
+
 WorkflowPage* MainWindow::FindPage(const std::string& name) const {
     return container_->FindPage(name);
 }
@@ -75,6 +76,17 @@ void MainWindow::SetPageStateText(const QString& text) {
     if (statePane_ != nullptr) {
         statePane_->setText(text);
     }
+}
+
+void MainWindow::SetResultInfoText(const QString& text) {
+    if (resultInfoPane_ != nullptr) {
+        resultInfoPane_->setText(text);
+        resultInfoPane_->setVisible(!text.isEmpty());
+    }
+}
+
+QString MainWindow::ResultInfoText() const {
+    return resultInfoPane_ != nullptr ? resultInfoPane_->text() : QString();
 }
 
 QString MainWindow::PageStateText() const {

@@ -19,7 +19,6 @@
 class QAction;
 class QLabel;
 class QSlider;
-class QTimer;
 class QToolBar;
 
 namespace lumivex {
@@ -44,6 +43,7 @@ public:
     WorkflowPage* FindPage(const std::string& name) const override;
     const std::string& CurrentStep() const override { return workflow_.CurrentStep(); }
     void SetPageStateText(const QString& text) override;
+    void SetResultInfoText(const QString& text) override;
     QList<QSlider*> ReferenceSliders(int commandId) const override;
     MessageSink& Messages() override { return *messages_; }
     ProgressWindow* OpenProgressWindow(const QString& caption) override;
@@ -51,6 +51,7 @@ public:
     void RunCommand(int commandId) override;
     void RefreshCommands() override;
     SettingsStore* Settings() override { return &settings_; }
+    const ResultKeeper* Results() const override;
 
     // The profile list, built once at start-up.
     ProfileList& Profiles() { return profiles_; }
@@ -58,6 +59,7 @@ public:
     void SetIdleText(const QString& text);
     QString IdleText() const;
     QString PageStateText() const;
+    QString ResultInfoText() const;
 
     // The action of a command identifier, or nullptr.
     QAction* Action(int commandId) const;
@@ -71,6 +73,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Files dropped onto the window open as Open media opens them.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -99,6 +104,8 @@ private:
     void ViewEnhancedImage();
     void ToggleBar(QWidget* bar);
     void ShowHelp();
+    // Opens an address or the help page; tells the user when no browser could show it.
+    void OpenInBrowser(const std::string& target);
     void ShowAbout();
     void Enhance();
     SaveOutcome SaveEnhancedImage();
@@ -113,13 +120,13 @@ private:
     MessageSink* messages_;
     StepContainer* container_ = nullptr;
     ProgressWindow* progress_ = nullptr;
-    EnhanceRunner* enhanceRunner_ = nullptr;  // created by the first Enhance; a child
+    EnhanceRunner* enhanceRunner_ = nullptr;  // a child
     std::map<int, QAction*> actions_;
     std::map<int, QToolBar*> toolBars_;
     std::map<int, QList<QSlider*>> sliders_;
     QLabel* idlePane_ = nullptr;
     QLabel* statePane_ = nullptr;
-    QTimer* refreshTimer_ = nullptr;
+    QLabel* resultInfoPane_ = nullptr;
     bool noSavedPlacement_ = false;
 };
 

@@ -30,6 +30,7 @@ bool IsCheckable(int commandId) {
         case command::kToggleStatusBar:
         case command::kZoomTool:
         case command::kHandTool:
+        case command::kShowBefore:
             return true;
         default:
             return false;
@@ -73,9 +74,11 @@ QAction* MainWindow::CreateAction(int commandId) {
 }
 
 void MainWindow::CreateActions() {
-    for (const CommandInfo& info : AllCommands()) {
-        if (!IsSlider(info.id)) {
-            actions_[info.id] = CreateAction(info.id);
+    for (const auto& table : {AllCommands(), ViewerCommands()}) {
+        for (const CommandInfo& info : table) {
+            if (!IsSlider(info.id)) {
+                actions_[info.id] = CreateAction(info.id);
+            }
         }
     }
 }
@@ -97,6 +100,10 @@ void MainWindow::CreateMenus() {
         bars->addAction(Action(id));
     }
     view->addAction(Action(kToggleStatusBar));
+    view->addSeparator();
+    for (int id : {kShowBefore, kZoomToFit, kActualSize}) {
+        view->addAction(Action(id));
+    }
 
     QMenu* tools = menuBar()->addMenu("&Tools");
     tools->addAction(Action(kEnhance));
@@ -156,7 +163,7 @@ void MainWindow::CreateToolBars() {
     CreateToolBar(kImageBar, "Image Reference Selection",
                   {kZoomTool, kHandTool, kSeparator, kImageReferenceSlider, kSeparator,
                    kPreviousImage, kNextImage});
-    CreateToolBar(kResultBar, "Enhanced Image View", {kZoomTool, kHandTool});
+    CreateToolBar(kResultBar, "Enhanced Image View", {kZoomTool, kHandTool, kSeparator, kShowBefore});
 }
 
 void MainWindow::CreateStatusBar() {
@@ -166,7 +173,14 @@ void MainWindow::CreateStatusBar() {
     statePane_->setFixedWidth(kStatePaneWidth);
     statePane_->setFrameShape(QFrame::Panel);
     statePane_->setFrameShadow(QFrame::Sunken);
+    // Shown on the result page only: which picture is shown, its size and what was fused.
+    resultInfoPane_ = new QLabel(this);
+    resultInfoPane_->setObjectName("resultInfo");
+    resultInfoPane_->setFrameShape(QFrame::Panel);
+    resultInfoPane_->setFrameShadow(QFrame::Sunken);
+    resultInfoPane_->hide();
     statusBar()->addWidget(idlePane_, 1);
+    statusBar()->addPermanentWidget(resultInfoPane_);
     statusBar()->addPermanentWidget(statePane_);
 }
 

@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSlider>
 #include <QStatusBar>
 #include <QToolBar>
@@ -15,12 +17,40 @@
 #include "app/core/media_choice.h"
 #include "app/ui/about_dialog.h"
 #include "app/ui/browser.h"
+#include "app/ui/dialog_frame.h"
+#include "app/ui/enhance_runner.h"
 #include "app/ui/main_window.h"
+#include "app/ui/result_page.h"
 #include "app/ui/step_container.h"
 #include "app/ui/video_step_page.h"
 #include "job/input_set.h"
 
 namespace lumivex {
+
+namespace {
+
+// A question answered by Yes or No only: Escape and a close sent by the window manager leave it
+// open, and its title bar offers no close button.
+class YesNoQuestion : public QMessageBox {
+public:
+    YesNoQuestion(const QString& text, QWidget* parent)
+        : QMessageBox(QMessageBox::Question, QString(), text, QMessageBox::Yes | QMessageBox::No,
+                      parent) {
+        SetCaptionOnlyFrame(*this);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
+}  // namespace
 
 WorkflowFacts MainWindow::Facts() const {
     WorkflowFacts facts;
@@ -32,6 +62,10 @@ WorkflowFacts MainWindow::Facts() const {
     facts.imageBarVisible = ToolBar(command::kImageBar)->isVisible();
     facts.resultBarVisible = ToolBar(command::kResultBar)->isVisible();
     facts.statusBarVisible = statusBar()->isVisible();
+    if (const auto* page = dynamic_cast<const ResultPage*>(FindPage(step::kEnhance))) {
+        facts.beforeAvailable = !enhanceRunner_->Results().Before().IsEmpty();
+        facts.showingBefore = page->ShowingBefore();
+    }
     return facts;
 }
 
@@ -133,11 +167,23 @@ bool MainWindow::HandleOwnCommand(int commandId) {
             return true;
         case kVisitWebSite:
         case kWelcomeWebLink:
-            OpenAddress(text::kWebSiteAddress);
+            OpenInBrowser(text::kWebSiteAddress);
             return true;
         case kAbout:
         case kWelcomeAboutLink:
             ShowAbout();
+            return true;
+        case kShowBefore:
+            if (auto* page = dynamic_cast<ResultPage*>(FindPage(step::kEnhance))) {
+                page->SetShowingBefore(!page->ShowingBefore());
+            }
+            return true;
+        case kZoomToFit:
+        case kActualSize:
+            if (auto* page = dynamic_cast<ImageViewPage*>(container_->CurrentPage())) {
+                commandId == kZoomToFit ? page->View().ZoomToFit()
+                                        : page->View().ZoomToActualSize();
+            }
             return true;
         default:
             return false;
@@ -146,6 +192,7 @@ bool MainWindow::HandleOwnCommand(int commandId) {
 
 void MainWindow::OpenMedia() {
     QFileDialog dialog(this, tr("Open"));
+    SetDialogFrame(dialog);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     QStringList filters;
     for (const std::string& filter : PictureDialogNameFilters(text::kOpenMediaFilter)) {
@@ -166,6 +213,7 @@ void MainWindow::OpenMedia() {
 // Reset the job, close the video, show "Start".
 void MainWindow::ResetMedia() {
     job_.Reset();
+    enhanceRunner_->Results().Clear();
     if (auto* video = dynamic_cast<VideoStepPage*>(FindPage(step::kVideo))) {
         video->CloseVideo();
     }
@@ -209,10 +257,22 @@ void MainWindow::ToggleBar(QWidget* bar) {
 void MainWindow::ShowHelp() {
     const std::string page = FindHelpPage(ProgramFolder());
     if (page.empty()) {
-        messages_->ShowMessage("The help page is not installed beside the program.");
+        messages_->ShowMessage("The help page is not installed beside the program.", {},
+                               MessageIcon::kWarning);
         return;
     }
-    OpenAddress(QString::fromStdString(page));
+    OpenInBrowser(page);
+}
+
+void MainWindow::OpenInBrowser(const std::string& target) {
+    QPointer<MainWindow> window(this);
+    OpenAddress(QString::fromStdString(target), this, [window, target] {
+        if (window != nullptr) {
+            window->messages_->ShowMessage(
+                BrowserFailureMessage(target, FindHelpPage(ProgramFolder())), {},
+                MessageIcon::kWarning);
+        }
+    });
 }
 
 void MainWindow::ShowAbout() {
@@ -236,8 +296,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 // False when the user chose to save and the file could not be written.
 bool MainWindow::AskToSaveBeforeClosing() {
-    QMessageBox question(QMessageBox::Question, QString(), text::kSaveBeforeClosing,
-                         QMessageBox::Yes | QMessageBox::No, this);
+    YesNoQuestion question(text::kSaveBeforeClosing, this);
     if (question.exec() != QMessageBox::Yes) {
         return true;
     }

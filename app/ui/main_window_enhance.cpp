@@ -9,9 +9,6 @@ namespace lumivex {
 // The profile dialog, the checks and the start of the worker; from then on the runner's timer
 // polls the job until the run ends.
 void MainWindow::Enhance() {
-    if (enhanceRunner_ == nullptr) {
-        enhanceRunner_ = new EnhanceRunner(*this, this, profiles_);
-    }
     enhanceRunner_->Run();
     RefreshCommands();
 }

@@ -1,6 +1,8 @@
 #include "app/ui/progress_window.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QProgressBar>
@@ -89,6 +91,7 @@ void ProgressWindow::BeginModal(const QString& caption) {
     }
     setEnabled(true);
     state_.SetModal(true);
+    qApp->installEventFilter(this);
 }
 
 void ProgressWindow::EndModal() {
@@ -96,6 +99,7 @@ void ProgressWindow::EndModal() {
         return;
     }
     state_.SetModal(false);
+    qApp->removeEventFilter(this);
     if (disabledOwner_ != nullptr) {
         disabledOwner_->setEnabled(true);
         disabledOwner_ = nullptr;
@@ -143,6 +147,34 @@ void ProgressWindow::SetTopMost() {
     if (created_ && !closedByCancel_) {
         show();
     }
+}
+
+bool ProgressWindow::CancelOffered() const {
+    return state_.Modal() && !closedByCancel_ && cancel_ != nullptr && !cancel_->isHidden();
+}
+
+void ProgressWindow::closeEvent(QCloseEvent* event) {
+    if (!closedByCancel_) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+bool ProgressWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress ||
+        static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape || !CancelOffered()) {
+        return QWidget::eventFilter(watched, event);
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    const bool ours = widget != nullptr &&
+                      (widget->window() == this ||
+                       (disabledOwner_ != nullptr && widget->window() == disabledOwner_->window()));
+    if (!ours) {
+        return QWidget::eventFilter(watched, event);
+    }
+    Cancel();
+    return true;
 }
 
 void ProgressWindow::Cancel() {

@@ -1,6 +1,7 @@
 // The captioned progress popup shown while the application works for the user: a message, a
 // percentage bar and a Cancel button (bar and button can be hidden). While it is modal, the
-// highest enabled window above it (the main window) is disabled.
+// highest enabled window above it (the main window) is disabled. The window has a caption and a
+// dialog frame, nothing to close it with.
 #pragma once
 
 #include <QString>
@@ -50,8 +51,17 @@ public:
     QProgressBar* Bar() const { return bar_; }
     QLabel* MessageLabel() const { return message_; }
 
+protected:
+    // The title bar has no close button; a close the window manager sends anyway is refused, so
+    // that the window goes only by Cancel or by its owner.
+    void closeEvent(QCloseEvent* event) override;
+    // While the window is modal and offers Cancel, Escape pressed in it or in the disabled
+    // owner means Cancel.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void Cancel();
+    bool CancelOffered() const;
     void LayOut();
 
     QWidget* disabledOwner_ = nullptr;

@@ -3,11 +3,13 @@
 #include <QFileDialog>
 
 #include "app/core/file_filter.h"
+#include "app/ui/dialog_frame.h"
 
 namespace lumivex {
 
 void ConfigureSaveImageDialog(QFileDialog& dialog) {
     dialog.setWindowTitle(QObject::tr("Save As"));
+    SetDialogFrame(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     QStringList filters;

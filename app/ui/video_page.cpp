@@ -43,11 +43,12 @@ public:
     ExtractionProgress(const ExtractionProgress&) = delete;
     ExtractionProgress& operator=(const ExtractionProgress&) = delete;
 
-    void ShowMessage(const std::string& text, const std::string& caption) override {
+    void ShowMessage(const std::string& text, const std::string& caption,
+                     MessageIcon icon) override {
         if (window_ != nullptr) {
             window_->hide();
         }
-        host_.Messages().ShowMessage(text, caption);
+        host_.Messages().ShowMessage(text, caption, icon);
     }
 
 private:

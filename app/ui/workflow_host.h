@@ -13,6 +13,7 @@ namespace lumivex {
 struct EnhanceJob;
 class MessageSink;
 class ProgressWindow;
+class ResultKeeper;
 class SettingsStore;
 class WorkflowPage;
 
@@ -30,6 +31,9 @@ public:
     virtual const std::string& CurrentStep() const = 0;
     // Status pane 1 (the page's state text); an empty text clears it.
     virtual void SetPageStateText(const QString& text) = 0;
+    // The result page's pane beside it: which picture is shown, its size and what was fused; an
+    // empty text hides it.
+    virtual void SetResultInfoText(const QString& /*text*/) {}
     // The "Ref:" sliders of command 2795 (video bar) or 9217 (image bar), one per toolbar.
     virtual QList<QSlider*> ReferenceSliders(int commandId) const = 0;
     // Message boxes for the user (caption "Lumivex" unless given).
@@ -45,6 +49,8 @@ public:
     virtual void RefreshCommands() = 0;
     // The per-user settings; nullptr where none are kept.
     virtual SettingsStore* Settings() { return nullptr; }
+    // The enhanced picture's comparison and summary; nullptr where no runs are made.
+    virtual const ResultKeeper* Results() const { return nullptr; }
 };
 
 }  // namespace lumivex

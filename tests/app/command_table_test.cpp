@@ -12,11 +12,16 @@
 namespace lumivex {
 namespace {
 
-TEST(CommandTableTest, IdentifiersAreUniqueAndFound) {
+// Across both tables: the viewer's additions take neither a number nor a key of the workflow's.
+TEST(CommandTableTest, IdentifiersAndKeysAreUniqueAndFound) {
     std::set<int> seen;
-    for (const CommandInfo& info : AllCommands()) {
-        EXPECT_TRUE(seen.insert(info.id).second) << info.id;
-        EXPECT_EQ(FindCommand(info.id), &info);
+    std::set<std::string> keys;
+    for (const auto& table : {AllCommands(), ViewerCommands()}) {
+        for (const CommandInfo& info : table) {
+            EXPECT_TRUE(seen.insert(info.id).second) << info.id;
+            EXPECT_TRUE(*info.key == '\0' || keys.insert(info.key).second) << info.key;
+            EXPECT_EQ(FindCommand(info.id), &info);
+        }
     }
     EXPECT_EQ(FindCommand(1), nullptr);
 }
@@ -49,19 +54,48 @@ TEST(CommandTableTest, MenuTextsNameTheirKey) {
     }
 }
 
-TEST(CommandTableTest, PromptAndToolTipSplitAtTheLineFeed) {
-    const CommandInfo* open = FindCommand(command::kOpenMedia);
-    EXPECT_EQ(CommandPrompt(*open), "Open a video file or an image sequence for enhancement");
-    EXPECT_EQ(CommandToolTip(*open), "Open media");
-    const CommandInfo* hand = FindCommand(command::kHandTool);
-    EXPECT_EQ(CommandPrompt(*hand), "Move the image within the window. ");
-    EXPECT_EQ(CommandToolTip(*hand), "Hand tool");
-    // A text without line feed serves as prompt and tool tip.
-    const CommandInfo* slider = FindCommand(command::kImageReferenceSlider);
-    EXPECT_EQ(CommandPrompt(*slider), "Select reference image");
-    EXPECT_EQ(CommandToolTip(*slider), "Select reference image");
-    const CommandInfo* close = FindCommand(command::kCloseMedia);
-    EXPECT_EQ(CommandToolTip(*close), "");
+// Every command's status-bar prompt and tool tip; a text without a line feed serves as both.
+TEST(CommandTableTest, EveryPromptAndToolTip) {
+    using namespace command;
+    constexpr const char* kToolBar = "Show or hide the toolbar";
+    const struct {
+        int id;
+        const char* prompt;
+        const char* toolTip;
+    } expected[] = {
+        {kOpenMedia, "Open a video file or an image sequence for enhancement", "Open media"},
+        {kSaveEnhancedImage, "Save the enhanced image", "Save enhanced image"},
+        {kCloseMedia, "", ""},
+        {kExit, "Quit the application", "Exit"},
+        {kViewEnhancedImage, "View the enhanced image", "View enhanced image"},
+        {kToggleStandardBar, kToolBar, "Toggle ToolBar"},
+        {kToggleVideoBar, kToolBar, "Toggle ToolBar"},
+        {kToggleImageBar, kToolBar, "Toggle ToolBar"},
+        {kToggleResultBar, kToolBar, "Toggle ToolBar"},
+        {kToggleStatusBar, "Show or hide the status bar", "Toggle StatusBar"},
+        {kEnhance, "Enhance the selected video frame/image", "Enhance"},
+        {kExtractVideoFrames, "", ""},
+        {kHelp, "", ""},
+        {kVisitWebSite, "", ""},
+        {kAbout, "Display program information, version number and copyright", "About"},
+        {kPlay, "Play the video sequence", "Play"},
+        {kPause, "Pause the video sequence", "Pause"},
+        {kVideoReferenceSlider, "Select reference video frame", "Select reference video frame"},
+        {kStepBackward, "Step one frame backward", "Step backward"},
+        {kStepForward, "Step one frame forward", "Step forward"},
+        {kZoomTool, "Click to zoom in, Alt-Click to zoom out", "Zoom tool"},
+        {kHandTool, "Move the image within the window. ", "Hand tool"},
+        {kImageReferenceSlider, "Select reference image", "Select reference image"},
+        {kPreviousImage, "Set previous image as the reference", "Previous image"},
+        {kNextImage, "Set next image as the reference", "Next image"},
+    };
+    ASSERT_EQ(AllCommands().size(), std::size(expected));
+    for (const auto& entry : expected) {
+        const CommandInfo* info = FindCommand(entry.id);
+        ASSERT_NE(info, nullptr) << entry.id;
+        EXPECT_EQ(CommandPrompt(*info), entry.prompt) << entry.id;
+        EXPECT_EQ(CommandToolTip(*info), entry.toolTip) << entry.id;
+    }
 }
 
 TEST(FileFilterTest, OpenMediaTableGivesThreeFilters) {

@@ -47,5 +47,24 @@ TEST_F(HelpPageTest, NothingWhenNoPageIsInstalled) {
     EXPECT_EQ(FindHelpPage((root_ / "bin").string()), "");
 }
 
+// Without a browser the user learns what could not be opened and where the help file lies.
+TEST(BrowserFailureMessageTest, NamesTheTargetAndTheHelpFile) {
+    const struct {
+        const char* target;
+        const char* helpPage;
+        const char* expected;
+    } cases[] = {
+        {"/usr/share/lumivex/help/index.html", "/usr/share/lumivex/help/index.html",
+         "Lumivex could not open its help page: no web browser could be started.\n\n"
+         "The help page is the file\n/usr/share/lumivex/help/index.html\n"
+         "which any web browser can show."},
+        {"https://lumivex.example/", "",
+         "Lumivex could not open https://lumivex.example/: no web browser could be started."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(BrowserFailureMessage(c.target, c.helpPage), c.expected);
+    }
+}
+
 }  // namespace
 }  // namespace lumivex

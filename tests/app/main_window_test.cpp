@@ -14,6 +14,7 @@
 #include <QToolButton>
 
 #include "app/core/command_ids.h"
+#include "app/core/command_table.h"
 #include "app/core/window_placement.h"
 #include "app/ui/step_container.h"
 #include "app/ui/workflow_page.h"
@@ -61,7 +62,8 @@ TEST_F(MainWindowTest, MenusHoldTheCommandTexts) {
               (QStringList{"&Open media ...\tCtrl+O", "&Save enhanced image ...\tCtrl+S",
                            "&Close media", "-", "E&xit"}));
     EXPECT_EQ(MenuTexts(TopMenu(window, "&View")),
-              (QStringList{"&View enhanced image\tCtrl+V", "-", "&Toolbars", "&Status Bar"}));
+              (QStringList{"&View enhanced image\tCtrl+V", "-", "&Toolbars", "&Status Bar", "-",
+                           "Show &before\t\\", "Zoom to &fit\tCtrl+0", "&Actual size\tCtrl+1"}));
     QMenu* bars = TopMenu(window, "&View")->actions()[2]->menu();
     ASSERT_NE(bars, nullptr);
     EXPECT_EQ(MenuTexts(bars), (QStringList{"&Standard", "&Video Reference Selection",
@@ -77,8 +79,16 @@ TEST_F(MainWindowTest, ActionsKeepTheirIdentifierPromptAndKey) {
     QAction* open = window.Action(kOpenMedia);
     ASSERT_NE(open, nullptr);
     EXPECT_EQ(open->data().toInt(), kOpenMedia);
-    EXPECT_EQ(open->statusTip(), "Open a video file or an image sequence for enhancement");
-    EXPECT_EQ(open->toolTip(), "Open media");
+    // Every action carries its table's prompt and tool tip, which the table's test checks (an
+    // action without a tool tip shows its menu text).
+    for (const CommandInfo& info : AllCommands()) {
+        if (QAction* action = window.Action(info.id)) {
+            EXPECT_EQ(action->statusTip().toStdString(), CommandPrompt(info)) << info.id;
+            if (!CommandToolTip(info).empty()) {
+                EXPECT_EQ(action->toolTip().toStdString(), CommandToolTip(info)) << info.id;
+            }
+        }
+    }
     EXPECT_EQ(open->shortcut(), QKeySequence("Ctrl+O"));
     EXPECT_EQ(window.Action(kNextImage)->shortcut(), QKeySequence(Qt::Key_Right));
     EXPECT_EQ(window.Action(kStepBackward)->shortcut(), QKeySequence("Ctrl+Left"));
@@ -98,8 +108,10 @@ TEST_F(MainWindowTest, ToolbarsHoldTheirButtonsInOrder) {
     EXPECT_EQ(window.ToolBar(kVideoBar)->windowTitle(), "Video Reference Selection");
     EXPECT_EQ(window.ToolBar(kImageBar)->windowTitle(), "Image Reference Selection");
     EXPECT_EQ(window.ToolBar(kResultBar)->windowTitle(), "Enhanced Image View");
-    EXPECT_EQ(window.ToolBar(kResultBar)->actions(),
-              (QList<QAction*>{window.Action(kZoomTool), window.Action(kHandTool)}));
+    EXPECT_EQ(
+        window.ToolBar(kResultBar)->actions(),
+        (QList<QAction*>{window.Action(kZoomTool), window.Action(kHandTool),
+                         window.ToolBar(kResultBar)->actions()[2], window.Action(kShowBefore)}));
     ASSERT_EQ(window.ReferenceSliders(kImageReferenceSlider).size(), 1);
     EXPECT_EQ(window.ReferenceSliders(kImageReferenceSlider)[0]->toolTip(),
               "Select reference image");

@@ -2,7 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <QWindow>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -71,10 +77,17 @@ TEST_F(OpenMediaTest, PictureFollowedByAVideoKeepsImageMode) {
     MainWindow window(settings_, &messages_);
     window.show();
     const std::string video = (folder_ / "clip.avi").string();
-    window.OpenMediaPaths({Picture("IMG_1.bmp", 64, 48), video});
+    std::ofstream(video) << "not a picture";
+    window.OpenMediaPaths({Picture("IMG_1.bmp", 64, 48), video, Picture("IMG_2.bmp", 32, 48)});
     EXPECT_EQ(window.CurrentStep(), "Selection");
     EXPECT_EQ(window.Job().FrameCount(), 1);
     EXPECT_TRUE(window.Job().videoPath.empty());
+    // Both refusals are error boxes.
+    EXPECT_EQ(messages_.messages,
+              (std::vector<std::string>{"Unknown file format",
+                                        "Sorry, the input images should have same dimension."}));
+    EXPECT_EQ(messages_.icons,
+              (std::vector<MessageIcon>{MessageIcon::kError, MessageIcon::kError}));
 }
 
 TEST_F(OpenMediaTest, VideoThatCannotBeShownReturnsToStart) {
@@ -125,6 +138,41 @@ TEST_F(OpenMediaTest, ViewEnhancedImageTogglesBetweenResultAndSelection) {
     window.RunCommand(kViewEnhancedImage);
     EXPECT_EQ(window.CurrentStep(), "Selection");
     EXPECT_FALSE(window.Action(kViewEnhancedImage)->isChecked());
+}
+
+// Files dropped onto the window open as Open media opens them; a video among other files is
+// refused before anything is closed.
+TEST_F(OpenMediaTest, DroppedPicturesOpenAsASet) {
+    MainWindow window(settings_, &messages_);
+    window.show();
+    const auto drop = [&window](const std::vector<std::string>& paths) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const std::string& path : paths) {
+            urls << QUrl::fromLocalFile(QString::fromStdString(path));
+        }
+        data.setUrls(urls);
+        // Through the window, as the platform delivers a drag: it finds the widget under the
+        // pointer that takes drops, enters it, then drops on it.
+        QWindow* handle = window.windowHandle();
+        const QPoint point(window.width() / 2, window.height() / 2);
+        QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(handle, &enter);
+        if (!enter.isAccepted()) {
+            return false;
+        }
+        QDropEvent drop(QPointF(point), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(handle, &drop);
+        QCoreApplication::processEvents();
+        return drop.isAccepted();
+    };
+    const std::string video = (folder_ / "clip.avi").string();
+    std::ofstream(video) << "not a video";  // a file by that name; refused for the mix
+    EXPECT_FALSE(drop({video, Picture("a.bmp", 64, 48)}));
+    EXPECT_EQ(window.CurrentStep(), "Start");
+    EXPECT_TRUE(drop({Picture("a.bmp", 64, 48), Picture("b.jpg", 64, 48)}));
+    EXPECT_EQ(window.CurrentStep(), "Selection");
+    EXPECT_EQ(window.Job().FrameCount(), 2);
 }
 
 }  // namespace

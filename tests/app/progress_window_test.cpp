@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 #include <QWidget>
 
 #include "qt_test_application.h"
@@ -94,6 +95,28 @@ TEST_F(ProgressWindowTest, HiddenWindowReappearsOnTheNextPosition) {
     progress.hide();
     progress.SetPosition(5);
     EXPECT_TRUE(progress.isVisible());
+}
+
+// The title bar offers no close button and a close from the window manager is refused; while
+// Cancel is offered, Escape pressed in the window or in its disabled owner means Cancel.
+TEST_F(ProgressWindowTest, EscapeCancelsOnlyWhileCancelIsOffered) {
+    const struct {
+        bool cancelShown;
+        bool inOwner;
+        bool cancels;
+    } cases[] = {
+        {true, false, true}, {true, true, true}, {false, false, false}, {false, true, false}};
+    for (const auto& c : cases) {
+        ProgressWindow progress(&owner_);
+        progress.BeginModal("Work in progress");
+        EXPECT_FALSE(progress.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+        progress.close();
+        EXPECT_TRUE(progress.isVisible());
+        progress.SetControlVisible(ProgressWindow::kCancelButtonId, c.cancelShown);
+        QTest::keyClick(c.inOwner ? &owner_ : static_cast<QWidget*>(&progress), Qt::Key_Escape);
+        EXPECT_EQ(progress.Cancelled(), c.cancels) << c.cancelShown << c.inOwner;
+        EXPECT_EQ(progress.isVisible(), !c.cancels) << c.cancelShown << c.inOwner;
+    }
 }
 
 }  // namespace

@@ -119,6 +119,7 @@ TEST_F(EnhanceCommandTest, VideoWithoutItsPageIsNotProperlyLoaded) {
     EXPECT_EQ(command.Run(), EnhanceStart::kVideoNotLoaded);
     EXPECT_EQ(host_.messages.messages,
               std::vector<std::string>{"Error! Video is not properly loaded!!!"});
+    EXPECT_EQ(host_.messages.icons, std::vector<MessageIcon>{MessageIcon::kError});
     EXPECT_EQ(host_.opened, 0);
 }
 
@@ -210,6 +211,40 @@ TEST_F(EnhanceCommandTest, SuccessAndFailureShowTheResultPage) {
         EXPECT_TRUE(command.Tick());
         EXPECT_EQ(host_.steps, std::vector<std::string>{"Enhance"}) << status;
         EXPECT_FALSE(host_.progressOpen);
+    }
+}
+
+// The worker's side played as the real worker plays it: it frees the previous result when it
+// starts and leaves a new one only when it succeeds. An unsaved result survives a second run that
+// is cancelled, fails or never starts, still ready to save, with its comparison.
+TEST_F(EnhanceCommandTest, ASecondRunThatDoesNotSucceedKeepsTheFirstResult) {
+    for (int32_t second : {kEnhanceCancelled, kEnhanceFailed, 0}) {
+        int32_t outcome = kEnhanceSucceeded;  // 0: the worker does not start
+        EnhanceCommand command(job_, profiles_, host_, [&outcome](EnhanceJob& job) {
+            job.result.Release();
+            job.resultReady = false;
+            if (outcome == kEnhanceSucceeded) {
+                job.result.Allocate(128, 96, 24);
+                job.resultReady = true;
+            }
+            job.progress.status = outcome;
+            return outcome != 0;
+        });
+        ASSERT_EQ(command.Run(), EnhanceStart::kStarted);
+        ASSERT_TRUE(command.Tick());
+        const uint8_t* first = job_.result.Bits();
+        EXPECT_EQ(command.Results().Before().Width(), 128);
+        EXPECT_EQ(ComparisonStatusText(command.Results().Summary(), false),
+                  "After: 128 \u00d7 96, 1 of 1 fused");
+
+        outcome = second;
+        if (command.Run() == EnhanceStart::kStarted) {
+            EXPECT_TRUE(command.Tick());
+        }
+        EXPECT_EQ(job_.result.Bits(), first) << second;
+        EXPECT_TRUE(job_.resultReady) << second;
+        EXPECT_EQ(command.Results().Before().Width(), 128) << second;
+        EXPECT_EQ(command.Results().Summary().width, 128) << second;
     }
 }
 

@@ -18,6 +18,7 @@
 #include "app/ui/main_window.h"
 #include "app/ui/profile_dialog.h"
 #include "app/ui/progress_window.h"
+#include "app/ui/result_page.h"
 #include "enhance_test_support.h"
 #include "image/message_sink.h"
 #include "image/save_image.h"
@@ -169,6 +170,59 @@ TEST_F(MainWindowEnhanceTest, CloseStopsWhenTheAskedForSaveFails) {
     EXPECT_TRUE(window_.Job().resultReady);
     ASSERT_EQ(messages_.messages.size(), 1u);
     EXPECT_EQ(messages_.messages[0].rfind("The enhanced image was not saved.", 0), 0u);
+}
+
+// The close question has Yes and No only: Escape and a close from the window manager leave it
+// open, its title bar has no close button, and only No closes without saving.
+TEST_F(MainWindowEnhanceTest, OnlyNoDiscardsAtTheCloseQuestion) {
+    OpenPictures(96, 64, 1);
+    window_.Job().result.CopyFrom(*window_.Job().frames[0]);
+    window_.Job().resultReady = true;
+    bool stayedOpen = false;
+    QTimer::singleShot(0, [&stayedOpen] {
+        auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(question, nullptr);
+        EXPECT_FALSE(question->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+        EXPECT_EQ(question->icon(), QMessageBox::Question);
+        QTest::keyClick(question, Qt::Key_Escape);
+        question->close();
+        stayedOpen = question->isVisible();
+        question->button(QMessageBox::No)->click();
+    });
+    EXPECT_TRUE(window_.close());
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_TRUE(messages_.messages.empty());
+}
+
+// Before and after: the enlarged reference replaces the result at the same zoom and centre, and
+// the status bar says which one is shown. The idle window runs no timer of its own.
+TEST_F(MainWindowEnhanceTest, BeforeShowsTheEnlargedReferenceAtTheSameZoomAndCentre) {
+    window_.Profiles().Add(folder_.WriteProfile("Double", "[resolution]\nscale = 2\n"));
+    OpenPictures(96, 64, 2);
+    AnswerProfileDialog("Double", true);
+    window_.RunCommand(command::kEnhance);
+    ASSERT_TRUE(WaitForRunEnd(60000));
+    ASSERT_EQ(window_.CurrentStep(), "Enhance");
+    for (QTimer* timer : window_.findChildren<QTimer*>()) {
+        EXPECT_FALSE(timer->isActive() && !timer->isSingleShot()) << timer->interval();
+    }
+    EXPECT_TRUE(window_.Action(command::kSaveEnhancedImage)->isEnabled());
+    EXPECT_TRUE(window_.ResultInfoText().startsWith("After: 192 \u00d7 128, "));
+    EXPECT_TRUE(window_.ResultInfoText().endsWith(" of 2 fused"));
+
+    ImageView& view = static_cast<ResultPage*>(window_.FindPage("Enhance"))->View();
+    view.SetZoom(4.0);
+    view.SetCentre(100, 60);
+    const ViewPoint centre = view.Geometry().Centre();
+    ASSERT_TRUE(window_.Action(command::kShowBefore)->isEnabled());
+    window_.RunCommand(command::kShowBefore);
+    EXPECT_EQ(view.Picture(), &window_.Results()->Before());
+    EXPECT_EQ(view.Zoom(), 4.0);
+    EXPECT_EQ(view.Geometry().Centre(), centre);
+    EXPECT_TRUE(window_.Action(command::kShowBefore)->isChecked());
+    EXPECT_TRUE(window_.ResultInfoText().startsWith("Before: the reference enlarged, 192"));
+    window_.RunCommand(command::kShowBefore);
+    EXPECT_EQ(view.Picture(), &window_.Job().result);
 }
 
 }  // namespace

@@ -65,8 +65,9 @@ void FakeHost::CloseProgressWindow() {
     progress = nullptr;
 }
 
-void FakeHost::ShowMessage(const std::string& text, const std::string& caption) {
-    messages.ShowMessage(text, caption);
+void FakeHost::ShowMessage(const std::string& text, const std::string& caption,
+                           MessageIcon icon) {
+    messages.ShowMessage(text, caption, icon);
     progressAtMessage.push_back(progress != nullptr ? Snapshot(*progress) : ProgressSnapshot{});
 }
 

@@ -51,7 +51,8 @@ public:
     SettingsStore* Settings() override { return &settings; }
 
     // MessageSink: records the message and the progress window as it was at that moment.
-    void ShowMessage(const std::string& text, const std::string& caption = {}) override;
+    void ShowMessage(const std::string& text, const std::string& caption = {},
+                     MessageIcon icon = MessageIcon::kInformation) override;
 
     // Chooses a video the way Open media does.
     void ChooseVideo(const std::string& path);
