@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "engine/cpu_features.h"
+
 namespace lumivex::recon {
 
 BilateralPrior::BilateralPrior(int32_t radius, double decay, double epsilon)
@@ -29,8 +31,9 @@ double BilateralPrior::WeightSum() const {
 
 // Compiled for AVX2 as well as the baseline: the loops are element by element, so both give the
 // same bytes.
-__attribute__((target_clones("avx2", "default"))) void BilateralPrior::ApplyRow(
-    const FloatPlane& at, const FloatPlane& d, float lambda, FloatPlane& out, int32_t row) const {
+LUMIVEX_AVX2_CLONES void BilateralPrior::ApplyRow(const FloatPlane& at, const FloatPlane& d,
+                                                  float lambda, FloatPlane& out,
+                                                  int32_t row) const {
     const int32_t cols = at.cols;
     float* result = out.Row(row);
     for (const Offset& o : offsets_) {
