@@ -17,12 +17,12 @@ void PrintWarnings(const std::string& path, const std::vector<std::string>& warn
 
 }  // namespace
 
-PictureMetadata CarriedMetadata(const std::string& path, bool strip) {
-    if (strip || path.empty()) {
+PictureMetadata CarriedMetadata(const std::string& path, const std::string& output, bool strip) {
+    if (strip) {
         return {};
     }
     std::vector<std::string> warnings;
-    PictureMetadata metadata = ReadPictureMetadata(path, &warnings);
+    PictureMetadata metadata = MetadataToCarry(path, output, &warnings);
     PrintWarnings(path, warnings);
     return metadata;
 }

@@ -9,8 +9,9 @@
 
 namespace lumivex::cli {
 
-// The metadata of the picture at path; none when path is empty or strip is set.
-PictureMetadata CarriedMetadata(const std::string& path, bool strip);
+// The metadata of the picture at path that output will carry; none when path is empty, strip is
+// set or output's format carries none.
+PictureMetadata CarriedMetadata(const std::string& path, const std::string& output, bool strip);
 
 // SaveImageWithMetadata, its warnings printed.
 bool SaveCarryingMetadata(const RgbImage& image, const std::string& path,

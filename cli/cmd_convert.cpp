@@ -80,7 +80,8 @@ int RunConvert(const std::vector<std::string>& args) {
     }
     image.SetHorizontalDpi(dpiX);
     image.SetVerticalDpi(dpiY);
-    if (!SaveCarryingMetadata(image, paths[1], CarriedMetadata(paths[0], stripMetadata), &error)) {
+    if (!SaveCarryingMetadata(image, paths[1], CarriedMetadata(paths[0], paths[1], stripMetadata),
+                              &error)) {
         std::fprintf(stderr, "lumivex-cli convert: %s\n", error.c_str());
         return 1;
     }

@@ -199,7 +199,7 @@ bool FolderExists(const std::string& path) {
 int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptWatch& watch,
                 EnhanceRunRecord& record) {
     const PictureMetadata metadata =
-        CarriedMetadata(ReferencePicturePath(job), options.stripMetadata);
+        CarriedMetadata(ReferencePicturePath(job), options.output, options.stripMetadata);
     job.observer = CollectReports(record);
     const auto start = std::chrono::steady_clock::now();
     record.status = RunJobToEnd(job, watch, !options.quiet);

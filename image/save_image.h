@@ -1,5 +1,5 @@
-// Writing a picture under a path with the codec its extension names (".jpg"/".jpeg" -> JPEG,
-// anything else -> BMP), without ever leaving a half-written file behind.
+// Writing a picture under a path with the codec its extension names (CodecForWriting; a name
+// that names none is refused), without ever leaving a half-written file behind.
 #pragma once
 
 #include <cstdint>

@@ -18,6 +18,14 @@ bool FormatCarriesMetadata(const std::string& path) {
            std::strcmp(format, "tiff") == 0;
 }
 
+PictureMetadata MetadataToCarry(const std::string& source, const std::string& output,
+                                std::vector<std::string>* warnings) {
+    if (source.empty() || !FormatCarriesMetadata(output)) {
+        return {};
+    }
+    return ReadPictureMetadata(source, warnings);
+}
+
 bool SaveImageWithMetadata(const RgbImage& image, const std::string& path,
                            const PictureMetadata& metadata, std::vector<std::string>* warnings,
                            std::string* error) {

@@ -55,18 +55,12 @@ DataTerm::DataTerm(std::vector<const uint8_t*> frames, std::vector<FrameSampling
     const int32_t height = sampling_[0].Height();
     scratch_ = FloatPlane(height, width);
     for (size_t k = 0; k < frames_.size(); ++k) {
-        std::vector<float>& w = weights_[k];
-        w.resize(static_cast<size_t>(width) * height);
-        for (int32_t v = 0; v < height; ++v) {
-            for (int32_t u = 0; u < width; ++u) {
-                w[static_cast<size_t>(v) * width + u] = sampling_[k].Valid(u, v) ? 1.0F : 0.0F;
-            }
-        }
+        weights_[k].resize(static_cast<size_t>(width) * height);
+        ResetPixelWeights(static_cast<int32_t>(k));
     }
 }
 
-void DataTerm::SetSampling(int32_t k, FrameSampling sampling) {
-    sampling_[k] = std::move(sampling);
+void DataTerm::ResetPixelWeights(int32_t k) {
     const FrameSampling& s = sampling_[k];
     std::vector<float>& w = weights_[k];
     for (int32_t v = 0; v < s.Height(); ++v) {
@@ -76,10 +70,14 @@ void DataTerm::SetSampling(int32_t k, FrameSampling sampling) {
     }
 }
 
-bool DataTerm::Simulate(int32_t k, const FloatPlane& x, FloatPlane& out) {
+void DataTerm::SetSampling(int32_t k, FrameSampling sampling) {
+    sampling_[k] = std::move(sampling);
+    ResetPixelWeights(k);
+}
+
+void DataTerm::Simulate(int32_t k, const FloatPlane& x, FloatPlane& out) {
     ForEachRowBlock(
         k, [&](int32_t, int32_t row0, int32_t row1) { sampling_[k].Forward(x, out, row0, row1); });
-    return true;
 }
 
 void DataTerm::FrameChannel(int32_t k, Channel channel, FloatPlane& out) const {

@@ -45,8 +45,8 @@ public:
     // grid, 0 off it, until the next Reweight.
     void SetSampling(int32_t k, FrameSampling sampling);
     const float* PixelWeights(int32_t k) const { return weights_[k].data(); }
-    // out (frame size) = frame k's view of x; false on cancel.
-    bool Simulate(int32_t k, const FloatPlane& x, FloatPlane& out);
+    // out (frame size) = frame k's view of x.
+    void Simulate(int32_t k, const FloatPlane& x, FloatPlane& out);
     // out (frame size) = frame k's channel.
     void FrameChannel(int32_t k, Channel channel, FloatPlane& out) const;
 
@@ -59,6 +59,8 @@ public:
 private:
     template <typename PixelFn>
     void ForEachRowBlock(int32_t k, const PixelFn& fn);
+    // Frame k's pixel weights: 1 where its sampling sees the output grid, 0 elsewhere.
+    void ResetPixelWeights(int32_t k);
 
     std::vector<const uint8_t*> frames_;
     std::vector<FrameSampling> sampling_;

@@ -25,10 +25,7 @@ bool DescribeVideo(const std::string& path, VideoInfo& info, MessageSink& messag
     info.seconds = static_cast<double>(facts.mediaDuration) / kMediaTimeUnitsPerSecond;
     info.verticalFactor = job.verticalFactor;
     info.interlacing = facts.interlacing;
-    info.desktopRefusal.clear();
-    if (info.width < kMinimumVideoSide || info.height < kMinimumVideoSide) {
-        info.desktopRefusal = kResolutionTooLowText;
-    }
+    info.desktopRefusal = BelowMinimumSide(info.width, info.height) ? kResolutionTooLowText : "";
     return true;
 }
 

@@ -93,7 +93,7 @@ LoadOutcome VideoPageModel::Load(EnhanceJob& job, MessageSink& messages) {
                                                static_cast<double>(y) / static_cast<double>(x) /
                                                static_cast<double>(job.height);
     }
-    if (job.width < minimumSide_ || job.height < minimumSide_) {
+    if (BelowMinimumSide(job.width, job.height, minimumSide_)) {
         return Fail(job, messages, kResolutionTooLowText, kErrorCaption);
     }
     // The sound is muted, the seeking checked and the time format in use read, as one chain.

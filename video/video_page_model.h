@@ -21,6 +21,12 @@ inline constexpr const char* kCannotDecodeText =
 inline constexpr const char* kErrorCaption = "Error";
 inline constexpr int32_t kMinimumVideoSide = 100;
 
+// True when a video of width x height is smaller than side on either axis (the "Video" page
+// refuses it with kResolutionTooLowText at the default side).
+inline bool BelowMinimumSide(int32_t width, int32_t height, int32_t side = kMinimumVideoSide) {
+    return width < side || height < side;
+}
+
 // Upper end of the reference sliders: the duration, at most 1000.
 int32_t SliderRangeFor(int64_t duration);
 // Page size of the sliders: range / 20 rounded to nearest; 0 becomes 2.

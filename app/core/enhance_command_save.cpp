@@ -25,9 +25,7 @@ SaveOutcome WriteChosenImage(const RgbImage& image, const std::optional<std::str
         return SaveOutcome::kFailed;
     }
     std::vector<std::string> warnings;
-    const PictureMetadata metadata = metadataSource.empty() || !FormatCarriesMetadata(*path)
-                                         ? PictureMetadata{}
-                                         : ReadPictureMetadata(metadataSource, &warnings);
+    const PictureMetadata metadata = MetadataToCarry(metadataSource, *path, &warnings);
     std::string error;
     if (!SaveImageWithMetadata(image, *path, metadata, &warnings, &error)) {
         messages.ShowMessage(SaveFailedMessage(*path, error), {}, MessageIcon::kError);

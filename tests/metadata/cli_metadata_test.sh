@@ -60,4 +60,8 @@ check "a broken ICC profile: the warning names the file" \
     "lumivex-cli: $data/camera_bad_icc.jpg: the ICC colour profile is left out" \
     "$(sed 's/ (.*//' "$work/stderr")"
 
+"$cli" convert "$data/camera_bad_icc.jpg" "$work/bad.bmp" 2>"$work/stderr"
+check "a BMP output carries no metadata, so a damaged block in the input is not reported" \
+    "0 " "$? $(cat "$work/stderr")"
+
 ((failures == 0)) || { echo "$failures check(s) failed"; exit 1; }
