@@ -182,8 +182,9 @@ int64_t CostSurface(double fx, double fy, const MatchState& state) {
 }
 
 SubPixel SubPixelShift(const MatchState& state) {
-    // Costs are summed in 64 bits, so the search starts above any cost the surface can give.
-    int64_t bestCost = std::numeric_limits<int64_t>::max();
+    // The search starts at the largest 32-bit signed cost and compares in 64 bits: where the
+    // surface is that high everywhere (saturated window costs), the integer shift stands.
+    int64_t bestCost = std::numeric_limits<int32_t>::max();
     double bx = 0.0;
     double by = 0.0;
     for (double step = 0.5; step > 0.001; step /= 2) {

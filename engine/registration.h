@@ -49,6 +49,7 @@ int32_t PointSearch(BytePlane ref, BytePlane frame, MatchState& state, int32_t x
 // at least 1.
 int64_t CostSurface(double fx, double fy, const MatchState& state);
 // The sub-pixel minimum of the cost surface by nine rounds of halving steps: (sx + bx, sy + by).
+// Only a surface value below INT32_MAX moves the result away from (sx, sy).
 SubPixel SubPixelShift(const MatchState& state);
 // The whole-frame shift of frame against the smoothed reference pyramid; only p2, p5 set.
 AffineTransform EstimateShift(BytePlane ref, BytePlane frame, BytePlane half, BytePlane quarter,

@@ -128,6 +128,59 @@ TEST(SubPixelShiftTest, FindsTheMinimumOfAQuadraticBowl) {
     EXPECT_NEAR(off.y, -3.375, 0.002);
 }
 
+// A bowl centred on the offset (−0.5, −0.5), the first candidate SubPixelShift tries, whose
+// surface there is exactly `target`: the bowl is set a little below it, then its corner entry is
+// raised in steps of 256 (one unit of a float near 2³¹), each of which lifts that one term by
+// about 0.11, until the surface reaches target.
+MatchState BowlReaching(int64_t target) {
+    constexpr double kSlope = 1.5e8;
+    MatchState state;
+    state.sx = 4;
+    state.sy = -6;
+    for (int32_t r = 0; r < 5; ++r) {
+        for (int32_t c = 0; c < 5; ++c) {
+            const double d2 = (c - 1.5) * (c - 1.5) + (r - 1.5) * (r - 1.5);
+            state.cost[r][c] = static_cast<uint32_t>(target - 2 * kSlope / 3 - 5000 + kSlope * d2);
+        }
+    }
+    while (CostSurface(-0.5, -0.5, state) < target) {
+        state.cost[0][0] += 256;
+    }
+    EXPECT_EQ(CostSurface(-0.5, -0.5, state), target) << "the bowl must reach target exactly";
+    return state;
+}
+
+TEST(SubPixelShiftTest, OnlyACostBelowTheLargest32BitValueMovesTheShift) {
+    // Two unrelated noise frames of 1200 × 900: the central window of 417 × 317 pixels costs
+    // about 6 × 10 922 (the mean weighted squared difference of uniform bytes) per pixel,
+    // 8.7 × 10⁹ in all, so every entry saturates at 2³² − 1 and the surface, whose weights sum
+    // to 1, is near 2³² everywhere: twice INT32_MAX.
+    TestPicture ref = NoisePicture(1200, 900, 11);
+    TestPicture frame = NoisePicture(1200, 900, 12);
+    MatchState saturated;
+    ShiftSearch(ref.Plane(), frame.Plane(), saturated);
+    for (const auto& row : saturated.cost) {
+        for (const uint32_t cost : row) {
+            ASSERT_EQ(cost, std::numeric_limits<uint32_t>::max());
+        }
+    }
+    constexpr int64_t kLargest = std::numeric_limits<int32_t>::max();
+    const struct {
+        const char* what;
+        MatchState state;
+        SubPixel expected;
+    } cases[] = {
+        {"saturated costs of a poorly matching pair", saturated, {0.0, 0.0}},
+        {"best candidate exactly INT32_MAX", BowlReaching(kLargest), {4.0, -6.0}},
+        {"best candidate one below INT32_MAX", BowlReaching(kLargest - 1), {3.5, -6.5}},
+    };
+    for (const auto& c : cases) {
+        const SubPixel s = SubPixelShift(c.state);
+        EXPECT_EQ(s.x, c.expected.x) << c.what;
+        EXPECT_EQ(s.y, c.expected.y) << c.what;
+    }
+}
+
 std::vector<FeaturePoint> PointsOn(const AffineTransform& t, int32_t spacing) {
     std::vector<FeaturePoint> points;
     for (int32_t i = 0; i < 20; ++i) {
