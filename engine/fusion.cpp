@@ -7,6 +7,8 @@ namespace lumivex::engine {
 
 namespace {
 
+constexpr double kGateFactor = 1.72;
+
 int32_t Luminance(const uint8_t* p) {
     return p[0] + 3 * p[1] + 2 * p[2];
 }
@@ -40,6 +42,14 @@ int32_t DiagonalDifference(BytePlane p, int32_t dy, int32_t dx) {
 
 int32_t PlaneDifference(BytePlane a, BytePlane b) {
     return CentralMeasure(a, [&](int32_t r, int32_t c) { return &b.At(r, c); });
+}
+
+double GateLimit(int32_t baseline) {
+    return kGateFactor * baseline;
+}
+
+bool PassesGate(int32_t difference, double limit) {
+    return difference <= limit;
 }
 
 void DetailMap(RealPlane out, BytePlane a, BytePlane b) {

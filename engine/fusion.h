@@ -16,6 +16,11 @@ int32_t PlaneDifference(BytePlane a, BytePlane b);
 // out(r, c) = 2.8 + the mean absolute weighted colour difference of a and b over the 3 × 3
 // neighbourhood; border rows and columns copy their inner neighbours. out is rows × cols × 1.
 void DetailMap(RealPlane out, BytePlane a, BytePlane b);
+// The largest PlaneDifference a frame may show against the estimate and still be blended:
+// 1.72 × baseline, the reference's own diagonal difference.
+double GateLimit(int32_t baseline);
+// Whether a frame whose PlaneDifference against the estimate is `difference` is blended.
+bool PassesGate(int32_t difference, double limit);
 // Blends warped into estimate as the accepted-th extra sample of a running average, pixel by
 // pixel less where it disagrees with the estimate beyond what the reference's detail explains.
 // Pixels marked in outside are left alone. scratch (same size as detail) receives the local

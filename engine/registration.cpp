@@ -329,10 +329,18 @@ void RobustFit(AffineTransform& t, const FeaturePoint* points, int32_t n) {
     }
 }
 
+RefineStep NextRefineStep(float err, float newErr, int32_t round) {
+    constexpr int32_t kMaxRounds = 6;
+    if (err - newErr >= 1.0f) {
+        return round >= kMaxRounds ? RefineStep::kKeep : RefineStep::kAgain;
+    }
+    return newErr > err ? RefineStep::kRestore : RefineStep::kKeep;
+}
+
 void RefineAffine(AffineTransform& t, std::vector<FeaturePoint>& points, BytePlane aligned,
                   BytePlane frame, BytePlane ref, BytePlane half, BytePlane quarter) {
     auto err = static_cast<float>(FrameError(ref, aligned));
-    for (int32_t iteration = 1;; ++iteration) {
+    for (int32_t round = 1;; ++round) {
         const AffineTransform previous = t;
         MatchFeatures(points, t, ref, aligned, half, quarter);
         const auto count = static_cast<int32_t>(points.size());
@@ -340,14 +348,12 @@ void RefineAffine(AffineTransform& t, std::vector<FeaturePoint>& points, BytePla
         RobustFit(t, points.data(), count);
         WarpToFrame(aligned, frame, t);
         const auto newErr = static_cast<float>(FrameError(ref, aligned));
-        if (err - newErr >= 1.0f) {
-            if (iteration >= 6) {
-                return;
-            }
+        const RefineStep step = NextRefineStep(err, newErr, round);
+        if (step == RefineStep::kAgain) {
             err = newErr;
             continue;
         }
-        if (newErr > err) {
+        if (step == RefineStep::kRestore) {
             t = previous;
         }
         return;

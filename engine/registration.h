@@ -69,6 +69,11 @@ void TrackPoint(FeaturePoint& p, const AffineTransform& t, BytePlane ref, BytePl
 int32_t FitAffine(AffineTransform& t, const FeaturePoint* points, int32_t n);
 // Refits t to the points whose squared residual is below 128, 64, 32, … 1 in turn.
 void RobustFit(AffineTransform& t, const FeaturePoint* points, int32_t n);
+// What RefineAffine does after its round-th round took the alignment error from err to newErr:
+// another round while each gains at least 1, six rounds at most; otherwise stop, going back to
+// the round's starting transform when the error grew.
+enum class RefineStep { kAgain, kKeep, kRestore };
+RefineStep NextRefineStep(float err, float newErr, int32_t round);
 // Improves t by repeated tracking and fitting while FrameError(ref, aligned) keeps falling by
 // at least 1; aligned ends as frame warped by the last transform tried.
 void RefineAffine(AffineTransform& t, std::vector<FeaturePoint>& points, BytePlane aligned,

@@ -267,6 +267,13 @@ void Sharpen(BytePlane plane, BytePlane scratch, double widthParameter, double a
     });
 }
 
+void SharpenFused(BytePlane plane, BytePlane scratch) {
+    constexpr double kWidth = 5.0;
+    constexpr double kAmount = 0.3;
+    constexpr double kThreshold = 0.0;
+    Sharpen(plane, scratch, kWidth, kAmount, kThreshold);
+}
+
 void Sharpen(BytePlane plane, double widthParameter, double amount, double threshold) {
     if (ScalarOracle()) {
         scalar::Sharpen(plane, widthParameter, amount, threshold);

@@ -24,7 +24,6 @@ using engine::PlaneBuffer;
 constexpr int32_t kMinRegistrationSize = 41;
 // The 4 × 4 cubic window needs positions 1 … size − 3.
 constexpr int32_t kMinResampleSize = 4;
-constexpr double kGateFactor = 1.72;
 
 void ReportProgress(EnhanceProgress& progress, double percent) {
     progress.status.store(static_cast<int32_t>(percent + 0.5));
@@ -130,7 +129,7 @@ bool FuseFrames(EnhanceProgress& progress, uint8_t** framePointers, const RunSet
     const int32_t baseline =
         (engine::DiagonalDifference(output, 1, 1) + engine::DiagonalDifference(output, 1, -1)) / 2;
     PrepareReference(progress, ref, output, ws);
-    const double limit = kGateFactor * baseline;
+    const double limit = engine::GateLimit(baseline);
     const auto frames = static_cast<float>(setup.n - 1);
     int32_t accepted = 0;
     for (int32_t k = 1; k < setup.n; ++k) {
@@ -152,7 +151,7 @@ bool FuseFrames(EnhanceProgress& progress, uint8_t** framePointers, const RunSet
         if (CancelRequested(progress)) {
             return false;
         }
-        const bool accept = v <= limit;
+        const bool accept = engine::PassesGate(v, limit);
         if (accept) {
             ++accepted;
             Fuse(output, ws, accepted);
@@ -172,7 +171,7 @@ bool FuseFrames(EnhanceProgress& progress, uint8_t** framePointers, const RunSet
     ReportProgress(progress, 95);
     if (accepted >= 1) {
         // Warped is free by now: it holds the horizontal blur.
-        engine::Sharpen(output, ws.warped, 5.0, 0.3, 0.0);
+        engine::SharpenFused(output, ws.warped);
     }
     ReportProgress(progress, 100);
     return true;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "tests/engine/test_pictures.h"
@@ -42,6 +43,37 @@ TEST(PlaneDifferenceTest, CountsAtMostOneQuantumPerPixel) {
     EXPECT_EQ(PlaneDifference(a.Plane(), a.Plane()), 0);
 }
 
+TEST(PlaneDifferenceTest, LuminanceWeighsBlueOneGreenThreeRedTwo) {
+    // One channel of the first central pixel of a 90 × 90 plane differs by 60: luminance
+    // w × 60, against a quantum of 900. d² = m × 900 leaves m − 1 quanta, one per pixel from there.
+    const struct {
+        int32_t channel;
+        int32_t count;
+    } cases[] = {{0, 3}, {1, 35}, {2, 15}};  // (60)², (180)², (120)² over 900, less one
+    for (const auto& c : cases) {
+        TestPicture a(90, 90, 0);
+        TestPicture b(90, 90, 0);
+        b.At(30, 30)[c.channel] = 60;
+        EXPECT_EQ(PlaneDifference(a.Plane(), b.Plane()), c.count) << "channel " << c.channel;
+    }
+}
+
+TEST(GateTest, BlendsAFrameUpTo172HundredthsOfTheBaseline) {
+    const struct {
+        int32_t baseline;
+        int32_t difference;
+        bool passes;
+    } cases[] = {
+        {0, 0, true},       {0, 1, false},    // a flat reference admits only equal frames
+        {50, 86, true},     {50, 87, false},  // 1.72 × 50 = 86 exactly
+        {1000, 1720, true}, {1000, 1721, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PassesGate(c.difference, GateLimit(c.baseline)), c.passes)
+            << c.difference << " against baseline " << c.baseline;
+    }
+}
+
 TEST(PlaneDifferenceTest, SmallPlaneWithStrongDifferencesDoesNotOverflow) {
     // Quantum 2, up to 2 340 900 per pixel: a 32-bit running sum would pass 2³¹ within the
     // central 333 × 3 pixels; the count still cannot exceed the pixel count.
@@ -63,6 +95,24 @@ TEST(DetailMapTest, MeanWeightedAbsoluteDifferencePlusConstantWithCopiedBorders)
     EXPECT_DOUBLE_EQ(d.At(0, 1), d.At(1, 1));  // top row copies row 1
     EXPECT_DOUBLE_EQ(d.At(2, 0), d.At(2, 1));  // first column copies column 1
     EXPECT_DOUBLE_EQ(d.At(4, 5), d.At(3, 4));  // corner: last column, then last row
+}
+
+TEST(DetailMapTest, WeighsBlueOneGreenThreeRedTwo) {
+    const struct {
+        int32_t channel;
+        int32_t sum;  // the weighted difference of one sample differing by 9
+    } cases[] = {{0, 9}, {1, 27}, {2, 18}};
+    for (const auto& c : cases) {
+        TestPicture a(6, 5, 100);
+        TestPicture b(6, 5, 100);
+        b.At(2, 2)[c.channel] = 109;
+        PlaneBuffer<double> map(5, 6, 1);
+        DetailMap(map, a.Plane(), b.Plane());
+        EXPECT_DOUBLE_EQ(map.view().At(2, 2), 2.8 + c.sum / 54.0) << "channel " << c.channel;
+        PlaneBuffer<uint16_t> sums(5, 6, 1);
+        DetailSums(sums, a.Plane(), b.Plane());
+        EXPECT_EQ(sums.view().At(2, 2), c.sum) << "channel " << c.channel;
+    }
 }
 
 // Fuses a uniform frame of value w into a uniform estimate of value e with a uniform detail.

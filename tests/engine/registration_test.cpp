@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -257,6 +259,96 @@ TEST(RobustFitTest, FewerThanThreeKeptPointsLeaveTheTransform) {
     AffineTransform t = start;
     RobustFit(t, points.data(), 20);  // only two points lie within any threshold of start
     EXPECT_EQ(t, start);
+}
+
+TEST(RefineAffineTest, AnotherRoundOnlyAfterAGainOfOneAndSixRoundsAtMost) {
+    const struct {
+        float err;
+        float newErr;
+        int32_t round;
+        RefineStep step;
+    } cases[] = {
+        {10.0f, 9.0f, 1, RefineStep::kAgain}, {10.0f, 9.0f, 5, RefineStep::kAgain},
+        {10.0f, 9.0f, 6, RefineStep::kKeep},  {10.0f, 9.25f, 1, RefineStep::kKeep},
+        {10.0f, 10.0f, 1, RefineStep::kKeep}, {10.0f, 10.25f, 1, RefineStep::kRestore},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(NextRefineStep(c.err, c.newErr, c.round), c.step)
+            << c.err << " -> " << c.newErr << " in round " << c.round;
+    }
+}
+
+TEST(RefineAffineTest, ARoundThatRaisesTheErrorGivesBackItsStartingTransform) {
+    // The frame is the reference but for a 160 × 160 patch moved 3 pixels right, which holds
+    // every feature point (and their search windows): the points all report the move, the fit
+    // applies it to the whole frame, and the error of the other four fifths grows.
+    const testing::WaveTexture texture(5, 12, 10.0, 40.0, 40.0);
+    TestPicture ref = texture.Render(400, 400, {});
+    const TestPicture moved = texture.Render(400, 400, {0, 0, -3, 0, 0, 0});
+    TestPicture frame = ref;
+    for (int32_t r = 120; r < 280; ++r) {
+        std::copy_n(moved.At(r, 120), 160 * 3, frame.At(r, 120));
+    }
+    std::vector<FeaturePoint> points;
+    for (int32_t i = 0; i < 20; ++i) {
+        points.push_back({160 + 20 * (i % 5), 165 + 20 * (i / 5), 0.0, 0.0});
+    }
+    const PlaneBuffer<uint8_t> half = HalvePlane(ref.Plane());
+    const PlaneBuffer<uint8_t> quarter = HalvePlane(half);
+    const AffineTransform start{};
+    TestPicture aligned(400, 400);
+    WarpToFrame(aligned.Plane(), frame.Plane(), start);
+    const TestPicture unmoved = aligned;
+    AffineTransform t = start;
+    RefineAffine(t, points, aligned.Plane(), frame.Plane(), ref.Plane(), half, quarter);
+    EXPECT_NEAR(points[7].dx, 3.0, 0.1) << "the points see the patch's move";
+    EXPECT_EQ(t, start);
+    EXPECT_NE(aligned.pixels, unmoved.pixels) << "aligned stays warped by the transform tried";
+}
+
+// 480 × 480: a strong wave along the columns, of period fastPeriod, over slow waves of period
+// 400 along the columns and 60 down the rows; moved `offset` pixels to the right.
+TestPicture Waves(int32_t offset, double fastPeriod) {
+    constexpr double kTurn = 6.283185307179586;
+    TestPicture p(480, 480);
+    for (int32_t y = 0; y < 480; ++y) {
+        for (int32_t x = 0; x < 480; ++x) {
+            const double u = x - offset;
+            const double v = 128 + 40 * std::cos(kTurn * u / 400) + 30 * std::cos(kTurn * y / 60) -
+                             50 * std::sin(kTurn * u / fastPeriod);
+            std::fill_n(p.At(y, x), 3, static_cast<uint8_t>(v + 0.5));
+        }
+    }
+    return p;
+}
+
+TEST(PyramidTest, CoarseLevelsLeadPastTheTrapsOfFinerOnes) {
+    // A level whose table (±2) cannot see past the fast wave's nearest minimum stays there: the
+    // quarter-size level for period 16 (4 there) and a move of 40 (10 there, minimum at 2), the
+    // half-size level for period 8 and a move of 20. One level coarser the fast wave has a
+    // period of 2 (or is averaged away), so the slow waves lead the search to the true move.
+    TestPicture ref16 = Waves(0, 16);
+    TestPicture frame16 = Waves(40, 16);
+    Smooth2x2(ref16.Plane());
+    const PlaneBuffer<uint8_t> half16 = HalvePlane(ref16.Plane());
+    const PlaneBuffer<uint8_t> quarter16 = HalvePlane(half16);
+    const PlaneBuffer<uint8_t> eighth16 = HalvePlane(quarter16);
+    const AffineTransform t =
+        EstimateShift(ref16.Plane(), frame16.Plane(), half16, quarter16, eighth16);
+    EXPECT_NEAR(t[2], 40.0, 0.25) << "EstimateShift, from eighth size";
+    EXPECT_NEAR(t[5], 0.0, 0.25);
+
+    TestPicture ref8 = Waves(0, 8);
+    TestPicture frame8 = Waves(20, 8);
+    Smooth2x2(ref8.Plane());
+    const PlaneBuffer<uint8_t> half8 = HalvePlane(ref8.Plane());
+    const PlaneBuffer<uint8_t> quarter8 = HalvePlane(half8);
+    const PlaneBuffer<uint8_t> a2 = HalvePlane(frame8.Plane());
+    const PlaneBuffer<uint8_t> a4 = HalvePlane(a2);
+    FeaturePoint p{240, 240, 0.0, 0.0};
+    TrackPoint(p, AffineTransform{}, ref8.Plane(), frame8.Plane(), a2, a4, half8, quarter8);
+    EXPECT_NEAR(p.dx, 20.0, 0.25) << "TrackPoint, from quarter size";
+    EXPECT_NEAR(p.dy, 0.0, 0.25);
 }
 
 TEST(FrameErrorTest, MeanOverTheInnerRegionPerPixel) {

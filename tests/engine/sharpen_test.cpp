@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
 #include <vector>
 
@@ -24,6 +25,11 @@ TEST(GaussianKernelTest, TwentyFiveSymmetricTapsSummingToOneWithAFlatTop) {
     // The centre tap averages the Gaussian over 0.5 … 1.5, like its neighbours' interval
     // 0.5 … 1.5 sampled at 0.52 … 1.5: nearly equal weights.
     EXPECT_NEAR(k[12] / k[13], 1.0, 0.01);
+    // Worked out separately from the kernel's definition (standard deviation 6, 50 samples a
+    // tap, cut off at 12): the centre, its neighbour and the outermost tap.
+    EXPECT_NEAR(k[12], 0.06876737720422972, 1e-15);
+    EXPECT_NEAR(k[13], 0.06875134922035395, 1e-15);
+    EXPECT_NEAR(k[0], 0.005117475910057195, 1e-15);
     // Width parameter −5 is the same Gaussian; 0 gives s = 1 and 5 taps.
     EXPECT_EQ(GaussianKernel(-5.0), k);
     EXPECT_EQ(GaussianKernel(0.0).size(), 5u);
@@ -56,6 +62,26 @@ TEST(ConvolveLineTest, StepIsSmoothedSymmetricallyAndRounded) {
     EXPECT_EQ(dst[19] + dst[20], 200);  // the step's two sides mirror each other
     EXPECT_EQ(dst[0], 0);
     EXPECT_EQ(dst[39], 200);
+}
+
+TEST(SharpenTest, FusedEstimateTakesWidthFiveAndAThirdOfTheDifferenceBack) {
+    // A spike of 150 on 50 in a 1 × 49 row. Expected values from the kernel's definition worked
+    // out separately: the blur reaches 12 pixels either way (25 taps) and is 57 at the spike,
+    // which becomes trunc(150 + 0.3 × 93) = 177.
+    TestPicture row(49, 1, 50);
+    std::fill_n(row.At(0, 24), 3, 150);
+    TestPicture scratch(49, 1);
+    SharpenFused(row.Plane(), scratch.Plane());
+    std::vector<uint8_t> left(12, 50);
+    left.insert(left.end(), 5, 49);
+    left.insert(left.end(), 5, 48);
+    left.insert(left.end(), 2, 47);
+    std::vector<uint8_t> expected = left;
+    expected.push_back(177);
+    expected.insert(expected.end(), left.rbegin(), left.rend());
+    for (int32_t c = 0; c < 49; ++c) {
+        EXPECT_EQ(row.At(0, c)[1], expected[c]) << "column " << c;
+    }
 }
 
 TEST(SharpenTest, ConstantPictureIsUnchanged) {
