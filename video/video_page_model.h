@@ -60,7 +60,8 @@ public:
     // Opens job.videoPath: checks the file, the picture size and the seeking, settles the time
     // format and the duration, and writes input kind 4, width, height and both factors into the
     // job. Every failure shows its message, closes the video and resets the job. Ends paused at
-    // the middle of the video.
+    // the middle of the video (a page that shows no pictures is never played: it ends at the
+    // middle as it was opened).
     LoadOutcome Load(EnhanceJob& job, MessageSink& messages);
     // The smallest width and height Load accepts (kMinimumVideoSide unless changed).
     void SetMinimumSide(int32_t side) { minimumSide_ = side; }
