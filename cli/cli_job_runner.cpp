@@ -13,6 +13,9 @@ namespace {
 
 std::atomic<bool> g_interrupted{false};
 
+// How often the run is looked at: short, so that the result is written as soon as it is ready.
+constexpr std::chrono::milliseconds kPollInterval{2};
+
 extern "C" void OnInterrupt(int) {
     if (!g_interrupted.exchange(true)) {
         return;
@@ -70,7 +73,7 @@ int32_t RunJobToEnd(EnhanceJob& job, const InterruptWatch& watch, bool showProgr
             DrawBar(status);
             shown = status;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(kPollInterval);
     }
     JoinWorker(job);
     if (drawing) {

@@ -63,6 +63,7 @@ bool PlaybackSource::PreferredAspectRatio(int64_t& x, int64_t& y) const {
 void PlaybackSource::SetPictureSink(PictureSink sink) {
     std::lock_guard<std::mutex> lock(mutex_);
     pictureSink_ = std::move(sink);
+    wake_.notify_all();  // a move made while nobody looked is shown now
 }
 
 void PlaybackSource::SetEventNotify(EventNotify notify) {
@@ -189,7 +190,8 @@ bool PlaybackSource::GetEvent(int32_t& eventCode) {
 void PlaybackSource::DecodingLoop() {
     std::unique_lock<std::mutex> lock(mutex_);
     while (!quit_) {
-        if (seekPending_) {
+        // A move is decoded only once its picture is wanted: shown, or played from.
+        if (seekPending_ && (pictureSink_ || running_)) {
             seekPending_ = false;
             const int64_t target = seekTarget_;
             const TimeFormat format = seekFormat_;

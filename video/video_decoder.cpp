@@ -5,6 +5,7 @@
 #include <cstring>
 #include <numeric>
 
+#include "engine/parallel.h"
 #include "video/memory_input.h"
 
 namespace lumivex::video {
@@ -19,6 +20,8 @@ constexpr int kSeekAttempts = 5;
 constexpr int64_t kMaxCountedPackets = 50'000'000;
 constexpr int32_t kMaxSide = 16'384;
 constexpr int64_t kMaxPixels = int64_t{8192} * 8192;
+// The decoder library warns against more decoding threads than this.
+constexpr int kMaxDecoderThreads = 16;
 
 std::string ErrorText(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -232,7 +235,10 @@ bool VideoDecoder::OpenStream(std::string* error) {
     }
     int result = avcodec_parameters_to_context(codec_.get(), parameters);
     if (result >= 0) {
-        codec_->thread_count = 1;  // frames come out in order and as soon as they are complete
+        // Slices of one picture are decoded side by side on the engine's threads; frames still
+        // come out in order and as soon as they are complete (no frame threads, no delay).
+        codec_->thread_type = FF_THREAD_SLICE;
+        codec_->thread_count = std::min(EngineThreadCount(), kMaxDecoderThreads);
         codec_->pkt_timebase = stream->time_base;
         result = avcodec_open2(codec_.get(), decoder, nullptr);
     }

@@ -120,11 +120,13 @@ LoadOutcome VideoPageModel::Load(EnhanceJob& job, MessageSink& messages) {
     sliderRange_ = duration_ < 1000 ? static_cast<int32_t>(duration_) : 1000;
 
     // Show the first picture, then wait at the middle.
-    int32_t event = 0;
-    player_.Run();
-    source.WaitForCompletion(std::chrono::milliseconds(100), event);
-    player_.Pause();
-    source.WaitForCompletion(std::chrono::milliseconds(100), event);
+    if (showsPictures_) {
+        int32_t event = 0;
+        player_.Run();
+        source.WaitForCompletion(std::chrono::milliseconds(100), event);
+        player_.Pause();
+        source.WaitForCompletion(std::chrono::milliseconds(100), event);
+    }
     source.SetPositions(duration_ / 2);
     return LoadOutcome::kLoaded;
 }
@@ -193,6 +195,7 @@ bool LoadVideoPath(VideoPageModel& page, EnhanceJob& job, const std::string& pat
     job.videoPath = path;
     job.inputKind = kInputVideoChosen;
     page.SetMinimumSide(1);
+    page.SetShowsPictures(false);
     const LoadOutcome outcome = page.Load(job, messages);
     if (outcome == LoadOutcome::kNothingToLoad) {
         messages.ShowMessage("Cannot open " + path, {}, MessageIcon::kError);

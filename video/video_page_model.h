@@ -60,10 +60,14 @@ public:
     // Opens job.videoPath: checks the file, the picture size and the seeking, settles the time
     // format and the duration, and writes input kind 4, width, height and both factors into the
     // job. Every failure shows its message, closes the video and resets the job. Ends paused at
-    // the middle of the video.
+    // the middle of the video (a page that shows no pictures is never played: it ends at the
+    // middle as it was opened).
     LoadOutcome Load(EnhanceJob& job, MessageSink& messages);
     // The smallest width and height Load accepts (kMinimumVideoSide unless changed).
     void SetMinimumSide(int32_t side) { minimumSide_ = side; }
+    // False for a page nobody looks at: Load then goes straight to the middle without playing
+    // the first picture and waiting for it.
+    void SetShowsPictures(bool shows) { showsPictures_ = shows; }
     void CloseVideo() { player_.CloseFile(); }
     bool VideoLoaded() const { return player_.HasGraph(); }
 
@@ -97,13 +101,14 @@ private:
     TimeFormat timeFormat_ = TimeFormat::kNone;
     int32_t sliderRange_ = 100;
     int32_t minimumSide_ = kMinimumVideoSide;
+    bool showsPictures_ = true;
     bool ready_ = false;
     int64_t lastPosition_ = -1;
 };
 
 // Loads path into page for the command-line front end: input kind 3 with that path, then Load
-// with no lower bound on the picture size (the commands apply their own). A path that names no
-// file is reported as "Cannot open PATH". True when the video is loaded.
+// with no lower bound on the picture size (the commands apply their own) and no picture shown. A
+// path that names no file is reported as "Cannot open PATH". True when the video is loaded.
 bool LoadVideoPath(VideoPageModel& page, EnhanceJob& job, const std::string& path,
                    MessageSink& messages);
 

@@ -36,16 +36,20 @@ void ResultKeeper::BeginRun(EnhanceJob& job) {
     reports_ = 0;
     accepted_ = 0;
     pictures_ = EngineInputOf(job).count;
+    ownObserver_ = std::move(job.observer);
     job.observer = [this](const RegistrationReport& report) {
         ++reports_;
         if (report.accepted) {
             ++accepted_;
         }
+        if (ownObserver_) {
+            ownObserver_(report);
+        }
     };
 }
 
 void ResultKeeper::EndRun(EnhanceJob& job, bool succeeded) {
-    job.observer = nullptr;
+    job.observer = std::exchange(ownObserver_, nullptr);
     ++generation_;
     if (succeeded && !job.result.IsEmpty()) {
         keptResult_.Release();

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/super_resolve.h"
 #include "image/rgb_image.h"
 
 namespace lumivex {
@@ -35,10 +36,12 @@ public:
     ResultKeeper& operator=(const ResultKeeper&) = delete;
 
     // Before the worker starts: moves the job's result, its ready flag and the comparison aside
-    // and counts, through the job's observer, the pictures the run fuses.
+    // and counts, through the job's observer, the pictures the run fuses. An observer the job
+    // already had is called after the count, on the worker's thread.
     void BeginRun(EnhanceJob& job);
     // After the run has ended and the worker was joined (or never started): a success keeps the
-    // new result and computes its comparison; anything else puts the previous result back.
+    // new result and computes its comparison; anything else puts the previous result back. The
+    // job's own observer is given back.
     void EndRun(EnhanceJob& job, bool succeeded);
     // New media replaced the job's frames and freed its result.
     void Clear();
@@ -64,6 +67,8 @@ private:
     std::atomic<int32_t> accepted_{0};
     int32_t pictures_ = 0;
     int32_t generation_ = 0;
+    // The job's observer from before the run, chained behind the count.
+    RegistrationObserver ownObserver_;
 };
 
 }  // namespace lumivex

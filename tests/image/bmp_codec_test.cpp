@@ -300,10 +300,15 @@ TEST(BmpDecode, HostileHeadersFailOrDecodeSafely) {
         StoreLe32(bytes.data() + 14, size);
         EXPECT_FALSE(Decode(bytes).ok) << size;
     }
-    // A later-version header claiming 4 GB passes its checks; skipping it must stay safe.
-    std::vector<uint8_t> huge = BmpFile().Build();
+    // A later-version header claiming 4 GB passes its checks and is skipped; the pixels are still
+    // found where the file header's offset puts them.
+    BmpFile plain;
+    plain.pixels = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
+    std::vector<uint8_t> huge = plain.Build();
     StoreLe32(huge.data() + 14, 0xFFFFFFFFu);
-    Decode(huge);
+    const Decoded skipped = Decode(huge);
+    ASSERT_TRUE(skipped.ok) << skipped.reason;
+    EXPECT_EQ(test::TopDownRgb(skipped.image), test::TopDownRgb(Decode(plain.Build()).image));
     EXPECT_EQ(Decode({}).reason, "Not a BMP");
     EXPECT_EQ(Decode(std::vector<uint8_t>(20, 0)).reason, "Error reading BMP info");
 }

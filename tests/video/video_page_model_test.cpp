@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "tests/video/video_fixtures.h"
@@ -75,6 +76,23 @@ TEST(VideoPageLoad, OpensAVideoAndWaitsAtItsMiddle) {
     EXPECT_EQ(l.page.StatusText(), "Frame 20 of 40");
     EXPECT_EQ(l.page.Player().State(), kPlayerPaused);
     EXPECT_EQ(l.page.Player().Source()->Volume(), -10000);
+}
+
+// The command line's page is looked at by nobody: it opens at the middle without playing, and
+// the picture there is decoded only once one is wanted.
+TEST(VideoPageLoad, CommandLineLoadPlaysNothingAndShowsTheMiddleOnceWanted) {
+    std::atomic<int64_t> shown{-1};
+    Loaded l;
+    ASSERT_TRUE(LoadVideoPath(l.page, l.job, testing::MjpegVideo(), l.messages));
+    EXPECT_EQ(l.page.Player().State(), kPlayerOpened);
+    int64_t position = 0;
+    ASSERT_TRUE(l.page.CurrentPosition(position));
+    EXPECT_EQ(position, l.page.Duration() / 2);
+    l.page.Player().Source()->SetPictureSink([&shown](const BgrFrame& f) { shown = f.frameIndex; });
+    for (int i = 0; i < 1000 && shown.load() < 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(shown.load(), position);
 }
 
 TEST(VideoPageLoad, WidePictureSetsBothFactors) {
