@@ -21,7 +21,7 @@ namespace lumivex {
 struct QualityOptions {
     // Reweighting rounds and conjugate-gradient steps per round (luminance).
     int32_t rounds = 3;
-    int32_t stepsPerRound = 8;
+    int32_t stepsPerRound = 7;
     // Conjugate-gradient steps for each chroma plane; 0 takes chroma from the registered frames'
     // shift-and-add alone.
     int32_t chromaSteps = 4;
