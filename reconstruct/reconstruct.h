@@ -31,7 +31,8 @@ struct QualityOptions {
     // the residuals show (see noiseReference).
     double lambda = 0.01;
     // Noise level (grey levels) up to which lambda is used as it is; above it the strength grows
-    // with the fourth power of the estimated noise, up to ten times lambda.
+    // with the fourth power of the estimated noise, up to ten times lambda (twenty where the
+    // reference's colour differences show sensor noise).
     double noiseReference = 0.4;
     // Bilateral total variation: radius in output pixels, decay per pixel of distance, and the
     // Charbonnier smoothing in grey levels.
