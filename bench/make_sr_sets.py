@@ -274,6 +274,15 @@ def all_sets():
     cat = ("bmp/photo/p_chelsea_rgb24_v5.bmp", 1, 0.45, 0.3)
     moving = (cat[0], 1, 0.45, 0.3, 140, 110, (2, 5, 6))
     other = (leaf[0], 2, 0.5, 0.5, 4)
+    # Photos and seeds none of the sets above use, for checking settings on pictures they were
+    # not tuned on.
+    shelves = ("jpeg/exs_ricoh-rdc5300.jpg", 1, 0.5, 0.5)
+    plane = ("jpeg/pil_exif_typeerror.jpg", 1, 0.5, 0.5)
+    rug = ("jpeg/m_progressive.jpg", 1, 0.5, 0.5)
+    grass = ("jpeg/exs_fujifilm-finepix40i.jpg", 1, 0.5, 0.5)
+    bag = ("jpeg/exs_olympus-d320l.jpg", 1, 0.5, 0.5)
+    dog = (rug[0], 1, 0.6, 0.4, 120, 90, (1, 3, 7))
+    other2 = (shelves[0], 1, 0.5, 0.5, 6)
     # name, spec, low-resolution size, held out
     return [
         (SetSpec("trans_leaf", leaf, seed=11), (400, 300), False),
@@ -291,6 +300,24 @@ def all_sets():
          (520, 340), False),
         (SetSpec("obj_mountain_otherscene", mountain, rotate=True, moving=moving[:6] + ((),),
                  other_scene=other, seed=19), (520, 340), False),
+        (SetSpec("blurnoise_shelves", shelves, rotate=True, blur=0.4, noise=2.0, seed=31),
+         (400, 260), True),
+        (SetSpec("blurnoise_plane", plane, blur=0.4, noise=2.0, seed=32), (390, 260), True),
+        (SetSpec("blurnoise_rug", rug, rotate=True, blur=0.4, noise=2.0, seed=33), (260, 160),
+         True),
+        (SetSpec("blurnoise_grass", grass, blur=0.4, noise=2.0, seed=34), (290, 220), True),
+        (SetSpec("noise_plane", plane, noise=2.0, seed=40), (390, 260), True),
+        (SetSpec("noise_rug", rug, rotate=True, noise=2.0, seed=41), (260, 160), True),
+        (SetSpec("noise_shelves", shelves, noise=2.0, seed=42), (440, 290), True),
+        (SetSpec("trans_plane", plane, seed=35), (390, 260), True),
+        (SetSpec("rot_grass", grass, rotate=True, seed=36), (260, 180), True),
+        (SetSpec("jpeg_bag", bag, rotate=True, jpeg=True, seed=37), (280, 200), True),
+        (SetSpec("jpeg_shelves", shelves, jpeg=True, seed=38), (440, 290), True),
+        (SetSpec("obj_plane_static", plane, rotate=True, moving=dog[:6] + ((),), seed=39),
+         (360, 220), True),
+        (SetSpec("obj_plane_moving", plane, rotate=True, moving=dog, seed=39), (360, 220), True),
+        (SetSpec("obj_plane_otherscene", plane, rotate=True, moving=dog[:6] + ((),),
+                 other_scene=other2, seed=39), (360, 220), True),
     ]
 
 

@@ -107,7 +107,7 @@ bool DataTerm::Apply(const FloatPlane& x, Channel channel, bool observed, FloatP
             const int32_t width = s.Width();
             const uint8_t* pixels = frames_[k];
             const float* w = weights_[k].data();
-            ForEachRowBlock(k, [&](int32_t, int32_t row0, int32_t row1) {
+            const auto weighted = [&](int32_t row0, int32_t row1) {
                 s.Forward(x, scratch_, row0, row1);
                 for (int32_t v = row0; v < row1; ++v) {
                     float* value = scratch_.Row(v);
@@ -118,8 +118,8 @@ bool DataTerm::Apply(const FloatPlane& x, Channel channel, bool observed, FloatP
                         value[u] = fw * w[base + u] * (value[u] - y);
                     }
                 }
-            });
-            s.Adjoint(scratch_, out);
+            };
+            s.FillAndAdjoint(weighted, scratch_, out);
         }
         if (!tick()) {
             return false;

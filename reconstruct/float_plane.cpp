@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/cpu_features.h"
 #include "engine/parallel.h"
 
 namespace lumivex::recon {
@@ -10,6 +11,8 @@ namespace {
 
 // Samples per reduction block: the block boundaries, not the threads, fix the order of the sums.
 constexpr size_t kBlock = size_t{1} << 14;
+// Interleaved partial sums of a dot product within a block.
+constexpr size_t kLanes = 8;
 
 int32_t BlockCount(size_t size) {
     return static_cast<int32_t>((size + kBlock - 1) / kBlock);
@@ -23,6 +26,38 @@ void ForEachBlock(size_t size, const std::function<void(size_t, size_t)>& body) 
     });
 }
 
+// Σ a[i]·b[i] over [0, n) in kLanes interleaved double sums (independent chains that vectorise),
+// added pairwise at the end: the order is fixed by the lanes, not by the instruction set.
+LUMIVEX_AVX2_CLONES double BlockDot(const float* a, const float* b, size_t n) {
+    double lanes[kLanes] = {};
+    size_t i = 0;
+    for (; i + kLanes <= n; i += kLanes) {
+        for (size_t l = 0; l < kLanes; ++l) {
+            lanes[l] += static_cast<double>(a[i + l]) * b[i + l];
+        }
+    }
+    for (; i < n; ++i) {
+        lanes[0] += static_cast<double>(a[i]) * b[i];
+    }
+    for (size_t width = kLanes / 2; width > 0; width /= 2) {
+        for (size_t l = 0; l < width; ++l) {
+            lanes[l] += lanes[l + width];
+        }
+    }
+    return lanes[0];
+}
+
+double SumOfBlocks(size_t size, const std::function<double(size_t, size_t)>& block) {
+    std::vector<double> partial(static_cast<size_t>(BlockCount(size)), 0.0);
+    ForEachBlock(size,
+                 [&](size_t begin, size_t end) { partial[begin / kBlock] = block(begin, end); });
+    double total = 0.0;
+    for (const double p : partial) {
+        total += p;
+    }
+    return total;
+}
+
 }  // namespace
 
 void ForEachIndex(int32_t count, const std::function<void(int32_t)>& body) {
@@ -34,19 +69,21 @@ void ForEachIndex(int32_t count, const std::function<void(int32_t)>& body) {
 }
 
 double Dot(const FloatPlane& a, const FloatPlane& b) {
-    std::vector<double> partial(static_cast<size_t>(BlockCount(a.Size())), 0.0);
-    ForEachBlock(a.Size(), [&](size_t begin, size_t end) {
-        double sum = 0.0;
-        for (size_t i = begin; i < end; ++i) {
-            sum += static_cast<double>(a.data[i]) * b.data[i];
-        }
-        partial[begin / kBlock] = sum;
+    return SumOfBlocks(a.Size(), [&](size_t begin, size_t end) {
+        return BlockDot(a.data.data() + begin, b.data.data() + begin, end - begin);
     });
-    double total = 0.0;
-    for (const double p : partial) {
-        total += p;
-    }
-    return total;
+}
+
+double StepAndResidualNorm(FloatPlane& x, FloatPlane& r, double alpha, const FloatPlane& d,
+                           const FloatPlane& q) {
+    const auto a = static_cast<float>(alpha);
+    return SumOfBlocks(x.Size(), [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i) {
+            x.data[i] += a * d.data[i];
+            r.data[i] -= a * q.data[i];
+        }
+        return BlockDot(r.data.data() + begin, r.data.data() + begin, end - begin);
+    });
 }
 
 double Sum(const FloatPlane& a) {
@@ -63,15 +100,6 @@ double Sum(const FloatPlane& a) {
         total += p;
     }
     return total;
-}
-
-void AddScaled(FloatPlane& y, double alpha, const FloatPlane& x) {
-    const auto a = static_cast<float>(alpha);
-    ForEachBlock(y.Size(), [&](size_t begin, size_t end) {
-        for (size_t i = begin; i < end; ++i) {
-            y.data[i] += a * x.data[i];
-        }
-    });
 }
 
 void ScaleAndAdd(FloatPlane& y, double beta, const FloatPlane& x) {

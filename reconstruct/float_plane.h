@@ -28,8 +28,9 @@ struct FloatPlane {
 double Dot(const FloatPlane& a, const FloatPlane& b);
 // Σ a, likewise.
 double Sum(const FloatPlane& a);
-// y = y + alpha·x.
-void AddScaled(FloatPlane& y, double alpha, const FloatPlane& x);
+// x = x + alpha·d and r = r − alpha·q in one pass; returns Σ r² of the new r (as Dot(r, r)).
+double StepAndResidualNorm(FloatPlane& x, FloatPlane& r, double alpha, const FloatPlane& d,
+                           const FloatPlane& q);
 // y = x + beta·y.
 void ScaleAndAdd(FloatPlane& y, double beta, const FloatPlane& x);
 // y = factor·y.

@@ -10,6 +10,7 @@
 
 #include "reconstruct/colour.h"
 #include "reconstruct/data_term.h"
+#include "reconstruct/noise.h"
 #include "reconstruct/prior.h"
 #include "reconstruct/refine_motion.h"
 #include "reconstruct/register_frames.h"
@@ -46,6 +47,13 @@ constexpr double kMadToSigma = 1.4826;
 // prior as noisy ones.
 constexpr double kNoiseExponent = 4.0;
 constexpr double kMaxNoiseGain = 10.0;
+// Sensor noise, independent in every colour, shows in the frames' colour differences as well
+// (compression with subsampled colour leaves them smooth); where it does, the strength may grow
+// twice as far, in full from the upper end of this ramp (grey levels), not at all below its
+// lower end.
+constexpr double kSensorNoiseGain = 2.0;
+constexpr double kColourNoiseFrom = 0.8;
+constexpr double kColourNoiseFull = 1.4;
 // Residuals beyond this many Huber thresholds lose their weight (down to none at twice that),
 // once the first round has fitted the picture: a moving object's pixels stop pulling at it.
 constexpr double kOutlierPerDelta = 8.0;
@@ -116,8 +124,10 @@ private:
         return [this] { return Tick(); };
     }
     double Lambda() const {
-        const double gain = std::clamp(std::pow(sigma_ / options_.noiseReference, kNoiseExponent),
-                                       1.0, kMaxNoiseGain);
+        const double sensor = Ramp(colourNoise_, kColourNoiseFull, kColourNoiseFrom);
+        const double maxGain = kMaxNoiseGain * (1.0 + (kSensorNoiseGain - 1.0) * sensor);
+        const double gain =
+            std::clamp(std::pow(sigma_ / options_.noiseReference, kNoiseExponent), 1.0, maxGain);
         return options_.lambda * gain * stats_.curvature;
     }
 
@@ -131,6 +141,7 @@ private:
     std::unique_ptr<recon::DataTerm> data_;
     recon::ResidualStats stats_;
     double sigma_ = 0.0;
+    double colourNoise_ = 0.0;  // the reference's, see recon::ColourNoise
     double delta_ = 0.0;
     int64_t ticks_ = 0;
     int64_t totalTicks_ = 1;
@@ -300,6 +311,7 @@ bool QualityRun::Run(int32_t reference, uint8_t* outPixels, const RegistrationOb
     if (!Register()) {
         return false;
     }
+    colourNoise_ = recon::ColourNoise(frames_[0], width_, height_);
     BuildDataTerm();
     const int32_t chromaPasses = 1 + (options_.chromaSteps > 0 ? options_.chromaSteps + 1 : 0);
     SetPasses(int64_t{options_.rounds} * (options_.stepsPerRound + 3) + 1 + 2 * chromaPasses);

@@ -21,7 +21,7 @@ namespace lumivex {
 struct QualityOptions {
     // Reweighting rounds and conjugate-gradient steps per round (luminance).
     int32_t rounds = 3;
-    int32_t stepsPerRound = 8;
+    int32_t stepsPerRound = 7;
     // Conjugate-gradient steps for each chroma plane; 0 takes chroma from the registered frames'
     // shift-and-add alone.
     int32_t chromaSteps = 4;
@@ -31,7 +31,8 @@ struct QualityOptions {
     // the residuals show (see noiseReference).
     double lambda = 0.01;
     // Noise level (grey levels) up to which lambda is used as it is; above it the strength grows
-    // with the fourth power of the estimated noise, up to ten times lambda.
+    // with the fourth power of the estimated noise, up to ten times lambda (twenty where the
+    // reference's colour differences show sensor noise).
     double noiseReference = 0.4;
     // Bilateral total variation: radius in output pixels, decay per pixel of distance, and the
     // Charbonnier smoothing in grey levels.

@@ -272,14 +272,13 @@ void FrameSampling::ScatterBand(const FloatPlane& lr, FloatPlane& hr, const Band
     }
 }
 
+void FrameSampling::ScatterBandOf(const FloatPlane& lr, FloatPlane& hr, const Band& band) const {
+    WithTapCounts(kx_.taps, ky_.taps,
+                  [&]<int32_t TX, int32_t TY>() { ScatterBand<TX, TY>(lr, hr, band); });
+}
+
 void FrameSampling::Adjoint(const FloatPlane& lr, FloatPlane& hr) const {
-    const auto count = static_cast<int32_t>(bands_.size());
-    WithTapCounts(kx_.taps, ky_.taps, [&]<int32_t TX, int32_t TY>() {
-        for (int32_t parity = 0; parity < 2; ++parity) {
-            ForEachIndex((count - parity + 1) / 2,
-                         [&](int32_t i) { ScatterBand<TX, TY>(lr, hr, bands_[2 * i + parity]); });
-        }
-    });
+    ForEachBandByParity([&](const Band& band) { ScatterBandOf(lr, hr, band); });
 }
 
 // Bands of frame rows such that bands two apart never touch the same output row: the even bands

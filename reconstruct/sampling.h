@@ -53,6 +53,10 @@ public:
     // hr += transpose applied to lr (pixels that are not Valid must hold 0 in lr). Runs on the
     // engine's threads: bands two apart touch disjoint output rows.
     void Adjoint(const FloatPlane& lr, FloatPlane& hr) const;
+    // Adjoint with lr's rows filled band by band just before they are scattered: fill(row0, row1)
+    // writes rows row0 … row1 − 1 of lr (on the engine's threads, bands side by side).
+    template <typename Fill>
+    void FillAndAdjoint(const Fill& fill, FloatPlane& lr, FloatPlane& hr) const;
 
 private:
     struct Taps {
@@ -72,6 +76,10 @@ private:
     void ForwardRows(const FloatPlane& hr, FloatPlane& lr, int32_t row0, int32_t row1) const;
     template <int32_t TX, int32_t TY>
     void ScatterBand(const FloatPlane& lr, FloatPlane& hr, const Band& band) const;
+    // body(band) for the even bands side by side, then for the odd ones.
+    template <typename Body>
+    void ForEachBandByParity(const Body& body) const;
+    void ScatterBandOf(const FloatPlane& lr, FloatPlane& hr, const Band& band) const;
     void PlanBands();
 
     int32_t width_, height_, outWidth_, outHeight_;
@@ -80,5 +88,21 @@ private:
     AxisKernel kx_, ky_;
     std::vector<Band> bands_;
 };
+
+template <typename Body>
+void FrameSampling::ForEachBandByParity(const Body& body) const {
+    const auto count = static_cast<int32_t>(bands_.size());
+    for (int32_t parity = 0; parity < 2; ++parity) {
+        ForEachIndex((count - parity + 1) / 2, [&](int32_t i) { body(bands_[2 * i + parity]); });
+    }
+}
+
+template <typename Fill>
+void FrameSampling::FillAndAdjoint(const Fill& fill, FloatPlane& lr, FloatPlane& hr) const {
+    ForEachBandByParity([&](const Band& band) {
+        fill(band.row0, band.row1);
+        ScatterBandOf(lr, hr, band);
+    });
+}
 
 }  // namespace lumivex::recon

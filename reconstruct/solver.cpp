@@ -26,9 +26,7 @@ bool SolveRound(DataTerm& data, const BilateralPrior& prior, Channel channel,
             break;
         }
         const double alpha = rr / dq;
-        AddScaled(x, alpha, d);
-        AddScaled(r, -alpha, q);
-        const double next = Dot(r, r);
+        const double next = StepAndResidualNorm(x, r, alpha, d, q);
         ScaleAndAdd(d, next / rr, r);
         rr = next;
     }
