@@ -1,8 +1,8 @@
 #include "app/core/enhance_command.h"
 
 #include "app/core/workflow.h"
-#include "job/job.h"
 #include "image/message_sink.h"
+#include "job/job.h"
 
 namespace lumivex {
 
@@ -19,6 +19,13 @@ PollAction DecidePoll(int32_t status, bool cancelPressed) {
 
 std::string StepAfterRun(int32_t status) {
     return status == kEnhanceCancelled ? std::string() : std::string(step::kEnhance);
+}
+
+std::string FailureTextAfterRun(int32_t status, bool previousResultKept) {
+    if (status != kEnhanceFailed) {
+        return {};
+    }
+    return previousResultKept ? text::kEnhanceFailedResultKept : text::kEnhanceFailed;
 }
 
 EnhanceCommand::EnhanceCommand(EnhanceJob& job, const ProfileList& profiles,
@@ -91,6 +98,10 @@ bool EnhanceCommand::Tick() {
     const std::string step = StepAfterRun(status);
     if (!step.empty()) {
         host_.ShowStep(step);
+    }
+    const std::string failure = FailureTextAfterRun(status, !job_.result.IsEmpty());
+    if (!failure.empty()) {
+        host_.Messages().ShowMessage(failure, {}, MessageIcon::kError);
     }
     return true;
 }

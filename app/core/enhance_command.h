@@ -23,6 +23,11 @@ inline constexpr const char* kVideoNotLoaded = "Error! Video is not properly loa
 inline constexpr const char* kNoInputImages = "Error! No input images available!!";
 inline constexpr const char* kWorkerNotStarted =
     "The enhancement could not be started: the system refused to create its worker thread.";
+inline constexpr const char* kEnhanceFailed =
+    "The enhancement failed: no enhanced image could be made.";
+inline constexpr const char* kEnhanceFailedResultKept =
+    "The enhancement failed: no new enhanced image could be made. The previous enhanced image is "
+    "shown and can still be saved.";
 }  // namespace text
 
 // How often the running enhancement is polled.
@@ -61,6 +66,9 @@ PollAction DecidePoll(int32_t status, bool cancelPressed);
 // The step shown once a run has ended with status: "Enhance" (the result page) for success and
 // failure, nothing (stay on the current step) when cancelled.
 std::string StepAfterRun(int32_t status);
+// The error told once a run has ended with status, after its step is shown: empty unless the run
+// failed; a failure that left the previous result on the page says that it can still be saved.
+std::string FailureTextAfterRun(int32_t status, bool previousResultKept);
 
 // How far Run got.
 enum class EnhanceStart {

@@ -1,5 +1,5 @@
-#include "app/ui/dialog_frame.h"
 #include "app/ui/extract_dialog.h"
+#include "app/ui/dialog_frame.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -105,7 +105,9 @@ void CVideoExtractDlg::BuildControls() {
     layout->addLayout(folderRow);
     layout->addStretch();
     layout->addWidget(buttons);
-    resize(300, 230);
+    // Nothing in the dialog gains from more room; a fixed size also keeps window managers that
+    // ignore the frame's hints from offering to maximise it.
+    setFixedSize(QSize(300, 230).expandedTo(sizeHint()));
 }
 
 std::string CVideoExtractDlg::DefaultDirectory() {

@@ -202,23 +202,47 @@ TEST_F(EnhanceCommandTest, PollMovesTheBarAndCarriesCancelWhileRunning) {
     EXPECT_FALSE(command.Tick());
 }
 
+// A failure shows the (empty) result page and says that it failed; a success says nothing.
 TEST_F(EnhanceCommandTest, SuccessAndFailureShowTheResultPage) {
-    for (int32_t status : {kEnhanceSucceeded, kEnhanceFailed}) {
+    const struct {
+        int32_t status;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {kEnhanceSucceeded, {}},
+        {kEnhanceFailed, {"The enhancement failed: no enhanced image could be made."}},
+    };
+    for (const auto& c : cases) {
         host_.steps.clear();
+        host_.messages = {};
         EnhanceCommand command = PretendCommand();
         ASSERT_EQ(command.Run(), EnhanceStart::kStarted);
-        job_.progress.status = status;
+        job_.progress.status = c.status;
         EXPECT_TRUE(command.Tick());
-        EXPECT_EQ(host_.steps, std::vector<std::string>{"Enhance"}) << status;
+        EXPECT_EQ(host_.steps, std::vector<std::string>{"Enhance"}) << c.status;
         EXPECT_FALSE(host_.progressOpen);
+        EXPECT_EQ(host_.messages.messages, c.messages) << c.status;
+        EXPECT_EQ(host_.messages.icons,
+                  std::vector<MessageIcon>(c.messages.size(), MessageIcon::kError));
     }
 }
 
 // The worker's side played as the real worker plays it: it frees the previous result when it
 // starts and leaves a new one only when it succeeds. An unsaved result survives a second run that
-// is cancelled, fails or never starts, still ready to save, with its comparison.
+// is cancelled, fails or never starts, still ready to save, with its comparison; a failure or a
+// worker that never started is told, a cancel is not.
 TEST_F(EnhanceCommandTest, ASecondRunThatDoesNotSucceedKeepsTheFirstResult) {
-    for (int32_t second : {kEnhanceCancelled, kEnhanceFailed, 0}) {
+    const struct {
+        int32_t second;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {kEnhanceCancelled, {}},
+        {kEnhanceFailed,
+         {"The enhancement failed: no new enhanced image could be made. The previous enhanced "
+          "image is shown and can still be saved."}},
+        {0, {text::kWorkerNotStarted}},
+    };
+    for (const auto& [second, messages] : cases) {
+        host_.messages = {};
         int32_t outcome = kEnhanceSucceeded;  // 0: the worker does not start
         EnhanceCommand command(job_, profiles_, host_, [&outcome](EnhanceJob& job) {
             job.result.Release();
@@ -245,6 +269,7 @@ TEST_F(EnhanceCommandTest, ASecondRunThatDoesNotSucceedKeepsTheFirstResult) {
         EXPECT_TRUE(job_.resultReady) << second;
         EXPECT_EQ(command.Results().Before().Width(), 128) << second;
         EXPECT_EQ(command.Results().Summary().width, 128) << second;
+        EXPECT_EQ(host_.messages.messages, messages) << second;
     }
 }
 

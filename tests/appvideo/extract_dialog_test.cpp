@@ -27,6 +27,10 @@ TEST(ExtractDialog, StartsWithFiveFramesAsFieldsInTheRememberedFolder) {
     {
         CVideoExtractDlg dialog(&d.settings, d.messages);
         EXPECT_EQ(dialog.windowTitle(), "Extract video frames");
+        // A fixed size: no window manager offers to maximise it.
+        EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
+        EXPECT_GE(dialog.minimumWidth(), 300);
+        EXPECT_GE(dialog.minimumHeight(), 230);
         EXPECT_EQ(dialog.CountEdit()->text(), "5");
         EXPECT_TRUE(dialog.FieldsCheck()->isChecked());
         EXPECT_EQ(dialog.FieldsCheck()->text(), "Separate the even/odd scan lines");
