@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <string>
 
+#include "image/bmp_codec.h"
+#include "image/image_stream.h"
 #include "image/message_sink.h"
 #include "image/read_image.h"
 #include "image/save_image.h"
@@ -110,8 +112,14 @@ TEST_F(TooLarge, AHeaderThatIsWrongRatherThanLargeSaysWhatIsWrong) {
         fields.height = c.height;
         fields.bits = 24;
         fields.pixels.assign(32, 1);
-        const std::string path = Write("wrong.bmp", BuildBmp(fields));
+        const Bytes bytes = BuildBmp(fields);
+        const std::string path = Write("wrong.bmp", bytes);
+        // The reader's own reason stays its text for a picture it cannot allocate.
+        MemoryImageStream stream(bytes);
+        BmpCodec codec;
         RgbImage image;
+        EXPECT_FALSE(codec.Decode(stream, image));
+        EXPECT_EQ(codec.FailureReason(), "Can't allocate memory");
         std::string error;
         EXPECT_FALSE(ReadImageFile(path, image, &error));
         EXPECT_EQ(error, c.says);
@@ -152,12 +160,12 @@ TEST_F(TooLarge, CommandLineRunOutOfMemorySaysSoAndWritesNothing) {
                                     path, nullptr));
         inputs += " '" + path + "'";
     }
-    // The 9000 x 9000 result (243 MB) fits in 1 GiB of address space; the engine's working
-    // planes beside it do not.
+    // The 9000 x 9000 result (243 MB) fits in 1 GiB of address space; the quality
+    // reconstruction's working planes beside it do not.
     const std::string out = (folder_ / "out.bmp").string();
     std::string output;
-    EXPECT_EQ(RunCli("enhance --quiet --scale 90" + inputs + " -o '" + out + "'", output,
-                     "ulimit -v 1048576 && exec "),
+    EXPECT_EQ(RunCli("enhance --quiet --method quality --scale 90" + inputs + " -o '" + out + "'",
+                     output, "ulimit -v 1048576 && exec "),
               1);
     EXPECT_EQ(output, "lumivex-cli enhance: not enough memory for a 9000 × 9000 result\n");
     EXPECT_FALSE(fs::exists(out));
