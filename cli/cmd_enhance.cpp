@@ -211,8 +211,10 @@ int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptW
         return kExitCancelled;
     }
     if (record.status != kEnhanceSucceeded) {
-        return Report(
-            Failure{1, "the enhancement failed (status " + std::to_string(record.status) + ")"});
+        const std::string why = EnhanceFailureText(job, record.output);
+        return Report(Failure{1, !why.empty() ? why
+                                              : "the enhancement failed (status " +
+                                                    std::to_string(record.status) + ")"});
     }
     std::string error;
     if (!SaveCarryingMetadata(job.result, options.output, metadata, &error)) {

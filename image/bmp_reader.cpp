@@ -138,6 +138,18 @@ const char* ReadInfoHeader(ImageStream& stream, BmpInfo& info) {
     return nullptr;
 }
 
+// A header whose dimensions no picture can have, whatever the size limit: the words for it, or
+// nullptr. (A negative height only means rows stored top-down.)
+const char* DimensionFault(const BmpInfo& info) {
+    if (info.width < 0)
+        return "negative width in the header";
+    if (info.width == 0)
+        return "zero width in the header";
+    if (info.height == 0)
+        return "zero height in the header";
+    return nullptr;
+}
+
 bool SupportedDepth(uint16_t bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
@@ -280,12 +292,15 @@ bool BmpCodec::Decode(ImageStream& stream, RgbImage& image) {
         return Fail(failure);
     if (!SupportedDepth(info.bits))
         return Fail("unsupported bit depth");
+    constexpr char kAllocationFailure[] = "Can't allocate memory";
+    if (const char* fault = DimensionFault(info))
+        return Fail(kAllocationFailure, fault);
     const bool topDown = info.height < 0;
     // -2^31 has no positive counterpart; no such picture fits the size limit anyway.
     const int64_t height = std::abs(static_cast<int64_t>(info.height));
     if (height > std::numeric_limits<int32_t>::max() ||
         !image.Allocate(info.width, static_cast<int32_t>(height), info.bits)) {
-        return Fail("Can't allocate memory");
+        return Fail(kAllocationFailure);
     }
     if (info.bits <= 8) {
         const uint32_t maxEntries = 1u << info.bits;

@@ -27,16 +27,24 @@ public:
     // Why the last Decode or Encode failed (empty after a success). For logs and the
     // command-line tool; the desktop application shows no codec texts.
     const std::string& FailureReason() const { return reason_; }
+    // What exactly is wrong with the file when FailureReason() is a fixed text that says less
+    // (a BMP header with a negative width fails as "Can't allocate memory"); empty otherwise.
+    const std::string& FailureDetail() const { return detail_; }
 
 protected:
-    bool Fail(std::string reason) {
+    bool Fail(std::string reason, std::string detail = {}) {
         reason_ = std::move(reason);
+        detail_ = std::move(detail);
         return false;
     }
-    void ClearFailure() { reason_.clear(); }
+    void ClearFailure() {
+        reason_.clear();
+        detail_.clear();
+    }
 
 private:
     std::string reason_;
+    std::string detail_;
 };
 
 // The extension of the file-name part of path, from its last ".", lower-cased and with the

@@ -17,20 +17,24 @@ void LoadGreyPalette(RgbImage* image) {
 }
 
 // Bytes of the whole-image coefficient buffers the library keeps for files of several scans
-// (progressive ones): beside the picture, and sized by the header alone.
+// (progressive ones): beside the picture, and sized by the header alone. Each component's
+// blocks are rounded up to whole sampling units, as the library requests them.
 int64_t CoefficientBufferBytes(j_decompress_ptr info) {
     if (!jpeg_has_multiple_scans(info))
         return 0;
+    const auto roundUp = [](int64_t n, int64_t unit) { return (n + unit - 1) / unit * unit; };
     int64_t bytes = 0;
     for (int i = 0; i < info->num_components; ++i) {
         const jpeg_component_info& component = info->comp_info[i];
-        bytes += static_cast<int64_t>(component.width_in_blocks) * component.height_in_blocks *
+        bytes += roundUp(component.width_in_blocks, component.h_samp_factor) *
+                 roundUp(component.height_in_blocks, component.v_samp_factor) *
                  static_cast<int64_t>(sizeof(JBLOCK));
     }
     return bytes;
 }
 
-// Refuses pictures beyond the size limit before the library allocates its own buffers for them.
+// Refuses pictures beyond the size limit, and library working memory beyond its own bound, before
+// the library allocates its buffers for them.
 void AllocatePicture(j_decompress_ptr info, RgbImage* image) {
     const int components = info->output_components;
     if (components != 1 && components != 3 && components != 4) {
@@ -39,7 +43,7 @@ void AllocatePicture(j_decompress_ptr info, RgbImage* image) {
     const int bits = components == 1 ? 8 : 24;
     const int64_t bytes = static_cast<int64_t>(info->output_width) * info->output_height * bits / 8;
     if (info->output_width > INT32_MAX || info->output_height > INT32_MAX ||
-        bytes > kMaxPixelDataBytes || CoefficientBufferBytes(info) > kMaxPixelDataBytes ||
+        bytes > kMaxPixelDataBytes || CoefficientBufferBytes(info) > kMaxJpegWorkingBytes ||
         !image->Allocate(static_cast<int32_t>(info->output_width),
                          static_cast<int32_t>(info->output_height), bits)) {
         FailJpeg(reinterpret_cast<j_common_ptr>(info), "Picture too large for memory");
@@ -91,10 +95,9 @@ bool DecodeJpegPixels(JpegDecodeState* state, ImageStream* stream, RgbImage* ima
         return false;
     }
     jpeg_create_decompress(&state->info);
-    // The library's own working memory (whole-image coefficient buffers for progressive and
-    // multi-scan files) is bounded like the picture: past it the library has no backing store
-    // and fails instead of allocating what a header alone asks for.
-    state->info.mem->max_memory_to_use = kMaxPixelDataBytes;
+    // Past this bound the library has no backing store and fails instead of allocating what a
+    // header alone asks for.
+    state->info.mem->max_memory_to_use = kMaxJpegWorkingBytes;
     InstallJpegSource(&state->info, &state->source, stream);
     jpeg_read_header(&state->info, TRUE);
     state->densityUnit = state->info.density_unit;

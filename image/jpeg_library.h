@@ -9,6 +9,15 @@
 
 namespace lumivex {
 
+// The most working memory the library may take while decoding one picture. Files of several
+// scans (progressive ones) keep whole-image coefficient buffers of 128 bytes per 8 x 8 block of
+// every component: twice the pixel bytes for one or three components at full resolution, and
+// 8/3 of them for four (whose picture has 3 bytes a pixel), so a picture at the pixel limit
+// needs up to about 683,000,000 bytes. The rest covers the rounding of every component to
+// whole sampling units (under 18,000,000 bytes at the largest dimensions) and the library's
+// row buffers.
+constexpr int64_t kMaxJpegWorkingBytes = 3 * kMaxPixelDataBytes;
+
 struct JpegDecodeState {
     jpeg_decompress_struct info;
     JpegErrorManager errors;

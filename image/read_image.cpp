@@ -30,16 +30,20 @@ bool ReadImageFile(const std::string& path, RgbImage& out, std::string* error,
         return Report(error, std::strerror(stream.Error()));
     }
     if (!codec->Decode(stream, out)) {
-        const std::string& reason = codec->FailureReason();
-        return Report(error, IsTooLargeFailure(reason) ? TooLargeText() : reason);
+        if (RefusedForSize(*codec))
+            return Report(error, TooLargeText());
+        const std::string& detail = codec->FailureDetail();
+        return Report(error, detail.empty() ? codec->FailureReason() : detail);
     }
     return true;
 }
 
-bool IsTooLargeFailure(const std::string& reason) {
+bool RefusedForSize(const ImageCodec& codec) {
     // The BMP codec's text, and the JPEG, PNG and TIFF codecs' one, for a picture they could
-    // not allocate.
-    return reason == "Can't allocate memory" || reason == "Picture too large for memory";
+    // not allocate; with a detail, the header was at fault rather than the size.
+    const std::string& reason = codec.FailureReason();
+    return codec.FailureDetail().empty() &&
+           (reason == "Can't allocate memory" || reason == "Picture too large for memory");
 }
 
 std::string TooLargeText() {

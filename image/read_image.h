@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "image/image_codec.h"
 #include "image/rgb_image.h"
 
 namespace lumivex {
@@ -12,12 +13,13 @@ namespace lumivex {
 // given) is "Unknown file format", the system's text for a file that cannot be opened, or the
 // codec's reason. format (when given) receives the codec's format name ("bmp", "jpeg", "png",
 // "tiff"). A picture refused for its size (its header asks for more than kMaxPixelDataBytes of
-// pixel data, or more than memory holds) fails with TooLargeText() instead of the codec's reason.
+// pixel data, or more than memory holds) fails with TooLargeText() instead of the codec's reason;
+// a file the codec says more about (FailureDetail) fails with that detail.
 bool ReadImageFile(const std::string& path, RgbImage& out, std::string* error,
                    std::string* format = nullptr);
 
-// True when a codec's failure reason means the picture was refused for its size.
-bool IsTooLargeFailure(const std::string& reason);
+// True when codec's last failure means the picture was refused for its size.
+bool RefusedForSize(const ImageCodec& codec);
 // "The picture is too large: a picture may hold at most 256000000 bytes of pixels."
 std::string TooLargeText();
 

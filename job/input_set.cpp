@@ -58,7 +58,7 @@ bool AddImageFile(EnhanceJob& job, const std::string& path, MessageSink& message
         }
     }
     // Other unreadable files are skipped silently; one refused for its size is worth a word.
-    const bool tooLarge = image->IsEmpty() && IsTooLargeFailure(codec->FailureReason());
+    const bool tooLarge = image->IsEmpty() && RefusedForSize(*codec);
     codec.reset();
     if (tooLarge) {
         messages.ShowMessage(TooLargeText(), {}, MessageIcon::kError);

@@ -31,6 +31,7 @@ void EnhanceJob::Reset() {
     chosenMethod.reset();
     interlaced = false;
     resultReady = false;
+    failure = EnhanceFailure::kNone;
     inputKind = kInputNone;
     progress.status = 0;
     progress.cancel = false;
@@ -160,6 +161,14 @@ std::string EnhancementRefusal(const EnhanceJob& job, OutputSize outSize) {
                " pixels.";
     }
     return {};
+}
+
+std::string EnhanceFailureText(const EnhanceJob& job, OutputSize outSize) {
+    if (job.failure != EnhanceFailure::kOutOfMemory) {
+        return {};
+    }
+    return "not enough memory for a " + std::to_string(outSize.width) + " × " +
+           std::to_string(outSize.height) + " result";
 }
 
 }  // namespace lumivex

@@ -38,6 +38,12 @@ enum InputKind : int32_t {
 // (SuperResolve, the default) or the slower high-quality reconstruction.
 enum class ReconstructionMethod : int32_t { kStandard = 0, kQuality = 1 };
 
+// Why the last run ended as failed (status -2), as far as the worker knows.
+enum class EnhanceFailure : int32_t {
+    kNone = 0,
+    kOutOfMemory = 1,  // the result or the working planes could not be allocated
+};
+
 struct EnhanceJob {
     EnhanceJob() = default;
     EnhanceJob(const EnhanceJob&) = delete;
@@ -70,6 +76,8 @@ struct EnhanceJob {
     std::optional<ReconstructionMethod> chosenMethod;
     bool interlaced = false;   // each frame holds its two fields as its two halves
     bool resultReady = false;  // set by the worker when the run succeeded
+    // Set by the worker with the final status; kNone unless the run failed for a known reason.
+    EnhanceFailure failure = EnhanceFailure::kNone;
     std::string videoPath;
     int32_t inputKind = kInputNone;
     EnhanceProgress progress;
@@ -119,9 +127,15 @@ std::vector<uint8_t*> BuildFramePointers(EnhanceJob& job);
 // limit, or frames too small for the engine.
 std::string EnhancementRefusal(const EnhanceJob& job, OutputSize outSize);
 
+// What the user is told about a run that failed for job.failure, with outSize the output it
+// was making: "not enough memory for a 9000 × 6000 result"; empty for kNone.
+std::string EnhanceFailureText(const EnhanceJob& job, OutputSize outSize);
+
 // Worker-thread entry: computes the output size from job.params, allocates the result, runs the
 // engine and leaves the final status in job.progress.status (-100 success, -1 cancelled,
-// -2 failed). Returns -1 without touching anything when there are no frames, else 0.
+// -2 failed) and its reason in job.failure. Memory running out for the result or the engine's
+// working planes fails the run (kOutOfMemory) instead of ending the process; the frames stay.
+// Returns -1 without touching anything when there are no frames, else 0.
 int EnhanceWorker(EnhanceJob& job);
 
 // Clears status and cancel and starts EnhanceWorker on job.worker. False when there are no

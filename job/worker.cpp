@@ -1,5 +1,6 @@
 #include "job/job.h"
 
+#include <new>
 #include <system_error>
 
 #include "reconstruct/reconstruct.h"
@@ -22,8 +23,26 @@ void RunMethod(EnhanceJob& job, std::vector<uint8_t*>& pointers, const EngineInp
                                              out.width, out.height, QualityOptions{}, job.observer);
     if (finished) {
         job.progress.status = kEnhanceSucceeded;
+    } else if (job.progress.cancel) {
+        job.progress.status = kEnhanceCancelled;
     } else {
-        job.progress.status = job.progress.cancel ? kEnhanceCancelled : kEnhanceFailed;
+        // The reconstruction reports memory running out as false. Every size it cannot
+        // process was refused before the run (EnhancementRefusal), so that is what is left.
+        job.failure = EnhanceFailure::kOutOfMemory;
+        job.progress.status = kEnhanceFailed;
+    }
+}
+
+// Runs the job's method; memory running out on the way (the engine's working planes are
+// allocated as the run goes) ends the run as failed, or as cancelled when cancel was set.
+void RunWithinMemory(EnhanceJob& job, OutputSize out) {
+    try {
+        std::vector<uint8_t*> pointers = BuildFramePointers(job);
+        RunMethod(job, pointers, EngineInputOf(job), out);
+    } catch (const std::bad_alloc&) {
+        const bool cancelled = job.progress.cancel;
+        job.failure = cancelled ? EnhanceFailure::kNone : EnhanceFailure::kOutOfMemory;
+        job.progress.status = cancelled ? kEnhanceCancelled : kEnhanceFailed;
     }
 }
 
@@ -36,16 +55,18 @@ int EnhanceWorker(EnhanceJob& job) {
     const OutputSize out = ComputeOutputSize(job, job.params);
     job.result.Release();
     job.resultReady = false;
+    job.failure = EnhanceFailure::kNone;
     // A set the engine cannot take (or an output the picture limit refuses) ends as a failure
-    // instead of handing the engine buffers that do not match the sizes it is told.
-    if (!EnhancementRefusal(job, out).empty() || !job.result.Allocate(out.width, out.height, 24)) {
+    // instead of handing the engine buffers that do not match the sizes it is told; a result
+    // within the limit that cannot be allocated is a lack of memory.
+    const bool refused = !EnhancementRefusal(job, out).empty();
+    if (refused || !job.result.Allocate(out.width, out.height, 24)) {
         job.result.Release();
+        job.failure = refused ? EnhanceFailure::kNone : EnhanceFailure::kOutOfMemory;
         job.progress.status = kEnhanceFailed;
         return 0;
     }
-    std::vector<uint8_t*> pointers = BuildFramePointers(job);
-    const EngineInput input = EngineInputOf(job);
-    RunMethod(job, pointers, input, out);
+    RunWithinMemory(job, out);
     if (job.progress.status != kEnhanceSucceeded) {
         job.result.Release();
     } else {

@@ -129,14 +129,11 @@ TEST(BrokenJpeg, FrameHeadersClaimingHugePicturesAreRefusedBeforeAllocating) {
         bool progressive;
         bool fullChroma;
     };
-    // Beyond what the library handles at all (65535); 65500 x 65500; about 2^31 pixels; and a
-    // progressive 9000 x 9000 whose picture would fit the limit but whose coefficient buffers
-    // (two bytes a sample at full chroma) would not.
-    const Claim claims[] = {{65535, 65535, false, false},
-                            {65500, 65500, false, false},
-                            {65500, 65500, true, false},
-                            {65500, 32769, false, true},
-                            {9000, 9000, true, true}};
+    // Beyond what the library handles at all (65535); 65500 x 65500; about 2^31 pixels;
+    // 60000 x 60000, also progressive, whose coefficient buffers alone would take 21.6 GB.
+    const Claim claims[] = {{65535, 65535, false, false}, {65500, 65500, false, false},
+                            {65500, 65500, true, false},  {65500, 32769, false, true},
+                            {60000, 60000, false, true},  {60000, 60000, true, true}};
     for (const Claim& claim : claims) {
         Bytes bytes = BuildJpeg({.progressive = claim.progressive, .fullChroma = claim.fullChroma});
         ASSERT_TRUE(SetJpegFrameSize(bytes, claim.width, claim.height));
@@ -149,6 +146,30 @@ TEST(BrokenJpeg, FrameHeadersClaimingHugePicturesAreRefusedBeforeAllocating) {
         if (AllocationMeter::Available()) {
             EXPECT_LT(meter.PeakBytes(), 4 << 20) << claim.width << " x " << claim.height;
         }
+    }
+}
+
+// A progressive file keeps whole-image coefficient buffers (two bytes a sample at full chroma)
+// beside the picture; a picture within the pixel limit decodes all the same, made here at run
+// time: 7000 x 7000 at 4:4:4 is 147 MB of pixels and 294 MB of coefficients.
+TEST(BrokenJpeg, LargeProgressivePicturesWithinThePixelLimitDecode) {
+    constexpr int32_t kSide = 7000;
+    const Bytes bytes =
+        BuildJpeg({.width = kSide, .height = kSide, .progressive = true, .fullChroma = true});
+    RgbImage image;
+    std::string reason;
+    AllocationMeter meter;
+    ASSERT_TRUE(DecodeJpeg(bytes, image, &reason)) << reason;
+    EXPECT_EQ(image.Width(), kSide);
+    EXPECT_EQ(image.Height(), kSide);
+    EXPECT_EQ(image.BitsPerPixel(), 24);
+    // The last row was decoded too: the builder's red there is (6999 x 5) mod 256 = 179 at x = 0.
+    EXPECT_NEAR(image.Row(0)[2], 179, 24);
+    if (AllocationMeter::Available()) {
+        const int64_t pixels = int64_t{kSide} * kSide * 3;
+        // The picture, its coefficients and the stream's copy of the file.
+        const auto file = static_cast<int64_t>(bytes.size());
+        EXPECT_LT(meter.PeakBytes(), 3 * pixels + file + (16 << 20));
     }
 }
 

@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <future>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -169,26 +171,58 @@ TEST_F(SaveTargets, StreamsAreWrittenStraightThrough) {
     ExpectNoTemporary(folder_);
 }
 
-// The content is complete in memory before the file is opened: a full disk while encoding leaves
-// the old file as it was.
-TEST_F(SaveTargets, AnInPlaceSaveThatCannotEncodeLeavesTheFile) {
+// A folder that takes no new file: the content is complete in memory before the file is opened,
+// so a failure while encoding leaves the old file as it was; a failure while writing over it says
+// that the file was written in place.
+TEST_F(SaveTargets, InPlaceSaveFailuresSayWhatBecameOfTheFile) {
     const fs::path locked = folder_ / "locked";
     fs::create_directory(locked);
     const std::string target = (locked / "picture.bmp").string();
-    std::ofstream(target) << "old";
-    std::string error, reason;
-    bool saved = true;
-    {
-        LockedFolder lock(locked);
-        if (!lock.Locked())
-            GTEST_SKIP() << "this file system cannot make a folder read-only for this user";
-        FileSizeLimit limit(64);  // the picture needs 438 bytes
-        saved = SaveImageToPath(Picture(), target, &error, &reason);
+    std::optional<FileSizeLimit> limit;
+    const std::string inPlace =
+        "File too large; no temporary file could be made in " + locked.string() + " (";
+    const ContentWriter encodeThenFill = [&](FileImageStream& stream, std::string*) {
+        const std::string content(64, 'n');
+        const bool written = stream.Write(content.data(), 64) == 64;
+        limit.emplace(16);  // the disk fills up once the content is encoded
+        return written;
+    };
+    const ContentWriter encodeOnFullDisk = [&](FileImageStream& stream, std::string* why) {
+        limit.emplace(16);
+        const std::string content(64, 'n');
+        if (stream.Write(content.data(), 64) == 64)
+            return true;
+        *why = std::strerror(stream.Error());
+        return false;
+    };
+    const std::vector<std::pair<ContentWriter, bool>> cases = {{encodeOnFullDisk, false},
+                                                               {encodeThenFill, true}};
+    for (const auto& [write, writtenInPlace] : cases) {
+        SCOPED_TRACE(writtenInPlace ? "writing over the file fails" : "encoding fails");
+        std::ofstream(target, std::ios::trunc) << "old";
+        std::string error, reason;
+        bool saved = true;
+        {
+            LockedFolder lock(locked);
+            if (!lock.Locked())
+                GTEST_SKIP() << "this file system cannot make a folder read-only for this user";
+            saved = ReplaceFileAtomically(target, write, &error, &reason);
+            limit.reset();
+        }
+        EXPECT_FALSE(saved);
+        if (writtenInPlace) {
+            EXPECT_EQ(error.rfind("Cannot write " + target + ": " + inPlace, 0), 0u) << error;
+            EXPECT_TRUE(
+                error.ends_with("), so the file was written in place and may now be "
+                                "incomplete"))
+                << error;
+            EXPECT_EQ(Contents(target), std::string(16, 'n'));
+        } else {
+            EXPECT_EQ(error, "Cannot write " + target + ": File too large");
+            EXPECT_EQ(reason, "File too large");
+            EXPECT_EQ(Contents(target), "old");
+        }
     }
-    EXPECT_FALSE(saved);
-    EXPECT_EQ(error, "Cannot write " + target + ": File too large");
-    EXPECT_EQ(reason, "File too large");
-    EXPECT_EQ(Contents(target), "old");
 }
 
 }  // namespace
