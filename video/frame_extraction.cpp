@@ -91,7 +91,7 @@ ExtractionReport WriteExtractedFrames(std::vector<std::unique_ptr<RgbImage>>& sl
 
 std::string ExtractionMessage(const ExtractionReport& report, const std::string& directory) {
     char text[1024];
-    std::snprintf(text, sizeof text, kExtractedFormat, report.framesWritten, directory.c_str());
+    std::snprintf(text, sizeof text, kExtractedFormat, report.gathered, directory.c_str());
     std::string message = text;
     if (!report.failedFiles.empty()) {
         message += "\n\n" + std::to_string(report.failedFiles.size()) +

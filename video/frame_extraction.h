@@ -57,7 +57,8 @@ ExtractionReport ExtractFramesAt(const std::string& videoPath, int64_t reference
 ExtractionReport ExtractVideoFrames(VideoPageModel& page, const std::string& videoPath,
                                     const ExtractionSettings& settings, MessageSink& messages);
 
-// The final message: the extracted count and folder, then the files that could not be written.
+// The final message: the number of frames gathered and the folder, then the files that could not
+// be written (the count does not drop for them).
 std::string ExtractionMessage(const ExtractionReport& report, const std::string& directory);
 
 }  // namespace lumivex::video

@@ -106,9 +106,9 @@ GatherResult GatherFramesFrom(GrabbingPath& path, int32_t wanted, int64_t refere
             path.WaitForCompletion(std::chrono::seconds(10), event)) {
             path.GetCurrentPosition(position);
         }
-        if (event == kEventComplete) {
-            break;  // the stream has ended (or broke off): no frame can follow
-        }
+        // A round after the end of the stream delivers nothing: the slot stays empty, which
+        // counts as a repeat of the previous frame, so the reference estimate still lands on the
+        // last kept frame. The loop ends once start passes the duration.
         const int32_t gathered = grabber.Gathered();
         if (std::llabs(start - reference) < step / 2 + 1) {
             result.referenceIndex = gathered;

@@ -53,8 +53,10 @@ private:
 
 // Gathers up to wanted distinct consecutive frames of the video at path, starting (wanted - 1) / 2
 // steps before reference (never before position 1), into slots[0 ...] (slots holds at least
-// wanted entries, each an empty picture owned by the caller). Repeated frames are skipped; the
-// run gives up 3 x wanted steps past the reference, past the duration, or when the stream ends.
+// wanted entries, each an empty picture owned by the caller). Repeated frames are skipped, and so
+// are the empty rounds after the end of the stream; the run gives up 3 x wanted steps past the
+// reference or past the duration. When nothing at all was decoded, gathered is 1 and slots[0]
+// stays empty: callers treat an empty first slot as a failed gathering.
 GatherResult GatherFrames(const std::string& path, int32_t wanted, int64_t reference,
                           TimeFormat timeFormat, std::vector<std::unique_ptr<RgbImage>>& slots,
                           MessageSink& messages);

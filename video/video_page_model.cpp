@@ -27,7 +27,8 @@ int64_t SliderValueFor(int64_t position, int64_t duration, int32_t sliderRange) 
 }
 
 int64_t PositionForSlider(int64_t value, int64_t duration, int32_t sliderRange) {
-    return sliderRange == 0 ? 0 : (value + 1) * duration / sliderRange;
+    // The top value (the range itself) would land one step past the end; it is the last position.
+    return sliderRange == 0 ? 0 : std::min((value + 1) * duration / sliderRange, duration);
 }
 
 std::string PositionText(TimeFormat format, int64_t position, int64_t duration) {

@@ -34,7 +34,8 @@ int32_t SliderPageSize(int32_t sliderRange);
 // Slider value of a play position: range x (position - 1) / duration, truncated (0 for no
 // duration).
 int64_t SliderValueFor(int64_t position, int64_t duration, int32_t sliderRange);
-// Play position of a slider value: (value + 1) x duration / range, truncated.
+// Play position of a slider value (0 ... range): (value + 1) x duration / range, truncated, and
+// never past the duration.
 int64_t PositionForSlider(int64_t value, int64_t duration, int32_t sliderRange);
 // "Frame %I64d of %I64d", or the time text "Time %02d:%02d:%02d of %02d:%02d:%02d" in media time.
 std::string PositionText(TimeFormat format, int64_t position, int64_t duration);

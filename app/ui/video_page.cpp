@@ -147,12 +147,12 @@ QList<QSlider*> VideoPage::Sliders() {
 }
 
 void VideoPage::PrepareSliders() {
-    // The last value maps to the last position: (range - 1 + 1) x duration / range.
+    // Values 0 ... range; the top one seeks the last position.
     const int32_t range = model_.SliderRange();
     const int32_t pageSize = video::SliderPageSize(range);
     for (QSlider* slider : Sliders()) {
         const QSignalBlocker blocker(slider);
-        slider->setRange(0, std::max(range - 1, 0));
+        slider->setRange(0, range);
         slider->setPageStep(pageSize);
         slider->update();
     }

@@ -61,10 +61,10 @@ TEST(VideoPageWidget, LoadsOnShowingAndWaitsAtTheMiddle) {
     EXPECT_TRUE(shown.page.PositionTimerActive());
     EXPECT_TRUE(shown.page.LayoutTimerActive());
     EXPECT_EQ(shown.page.Model().Player().State(), video::kPlayerPaused);
-    // Range 250 and page size 13 on every slider: values 0 ... 249 reach positions 1 ... 250.
+    // Range 250 and page size 13 on every slider: values 0 ... 250.
     for (QSlider* slider : {host.videoSlider.get(), host.secondVideoSlider.get()}) {
         EXPECT_EQ(slider->minimum(), 0);
-        EXPECT_EQ(slider->maximum(), 249);
+        EXPECT_EQ(slider->maximum(), 250);
         EXPECT_EQ(slider->pageStep(), 13);
     }
     shown.page.PositionTick();
@@ -85,9 +85,13 @@ TEST(VideoPageWidget, TheSlidersSeekAndMoveTogether) {
     EXPECT_EQ(host.paneText, "Frame 100 of 250");
     EXPECT_EQ(host.videoSlider->value(), 99);
 
-    host.videoSlider->setValue(249);
+    // The top of the slider is the last position, where the last frame is the reference.
+    host.videoSlider->setValue(host.videoSlider->maximum());
     shown.page.PositionTick();
-    EXPECT_EQ(host.paneText, "Frame 250 of 250");  // the last value is the last position
+    EXPECT_EQ(host.paneText, "Frame 250 of 250");
+    ASSERT_TRUE(shown.page.GatherFramesForEnhance());
+    EXPECT_EQ(host.job.FrameCount(), 2);
+    EXPECT_EQ(host.job.referenceIndex, 1);
 }
 
 TEST(VideoPageWidget, TicksFollowThePositionButNotADraggedSlider) {
@@ -166,7 +170,7 @@ TEST(VideoPageWidget, AVideoOfOneFrame) {
     ShownPage shown(CountingVideo(1));
     ASSERT_TRUE(shown.page.VideoLoaded());
     EXPECT_EQ(shown.host.paneText, "Frame 0 of 1");  // the only time position 0 is sought
-    EXPECT_EQ(shown.host.videoSlider->maximum(), 0);
+    EXPECT_EQ(shown.host.videoSlider->maximum(), 1);
     EXPECT_EQ(shown.host.videoSlider->pageStep(), 2);
     shown.page.HandleCommand(command::kStepForward);
     shown.page.PositionTick();
@@ -291,7 +295,7 @@ TEST(VideoPageWidget, ExtractsFramesBehindTheProgressWindow) {
         shown.page.ExtractFrames({folder + "/missing", 2, false});
     EXPECT_TRUE(failed.writtenFiles.empty());
     ASSERT_EQ(host.messages.messages.size(), 2u);
-    EXPECT_EQ(host.messages.messages[1].rfind("0 video frames have been extracted to", 0), 0u);
+    EXPECT_EQ(host.messages.messages[1].rfind("2 video frames have been extracted to", 0), 0u);
     EXPECT_NE(host.messages.messages[1].find("2 files could not be written"), std::string::npos);
     EXPECT_NE(host.messages.messages[1].find("LMVX 000ref.bmp"), std::string::npos);
 }
@@ -322,7 +326,7 @@ TEST(VideoPageWidget, ANewVideoReplacesTheOldOne) {
     shown.page.PageShown();
     ASSERT_TRUE(shown.page.VideoLoaded());
     EXPECT_EQ(shown.host.paneText, "Frame 5 of 10");
-    EXPECT_EQ(shown.host.videoSlider->maximum(), 9);
+    EXPECT_EQ(shown.host.videoSlider->maximum(), 10);
     EXPECT_EQ(shown.host.videoSlider->pageStep(), 1);  // 10 / 20 rounds to 1
 }
 

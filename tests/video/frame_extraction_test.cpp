@@ -138,7 +138,7 @@ TEST_F(FrameExtraction, RepeatedFrameIsNotWrittenAndNumberingStaysContiguous) {
     EXPECT_EQ(PictureIn("LMVX 004.bmp"), 12);
 }
 
-// Files that cannot be created are counted and named; the count covers only written frames.
+// Files that cannot be created are named after the count, which is the frames gathered.
 TEST_F(FrameExtraction, UnwritableFolderIsReported) {
     const std::string missing = folder_ + "/no/such/folder";
     const ExtractionReport report = ExtractFramesAt(testing::MjpegVideo(), 10, TimeFormat::kFrames,
@@ -148,7 +148,7 @@ TEST_F(FrameExtraction, UnwritableFolderIsReported) {
     EXPECT_EQ(report.failedFiles.size(), 6u);
     ASSERT_EQ(messages_.messages.size(), 1u);
     const std::string& text = messages_.messages[0];
-    EXPECT_EQ(text.rfind("0 video frames have been extracted to " + missing + ".", 0), 0u);
+    EXPECT_EQ(text.rfind("3 video frames have been extracted to " + missing + ".\n\n", 0), 0u);
     EXPECT_NE(text.find("6 files could not be written:"), std::string::npos);
     EXPECT_NE(text.find(missing + "/LMVX 001refa.bmp"), std::string::npos);
     EXPECT_TRUE(Files().empty());

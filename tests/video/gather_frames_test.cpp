@@ -13,24 +13,23 @@ namespace {
 
 struct Gathering {
     GatherResult result;
-    std::vector<int32_t> pictures;  // the test picture of every kept frame
+    std::vector<std::unique_ptr<RgbImage>> slots;
+    std::vector<int32_t> pictures;  // the test picture of every kept frame, -1 for an empty slot
     CollectingMessageSink messages;
 };
 
 Gathering Gather(const std::string& path, int32_t wanted, int64_t reference,
                  TimeFormat format = TimeFormat::kFrames) {
     Gathering g;
-    std::vector<std::unique_ptr<RgbImage>> slots;
     for (int32_t i = 0; i < wanted; ++i) {
-        slots.push_back(std::make_unique<RgbImage>());
+        g.slots.push_back(std::make_unique<RgbImage>());
     }
-    g.result = GatherFrames(path, wanted, reference, format, slots, g.messages);
+    g.result = GatherFrames(path, wanted, reference, format, g.slots, g.messages);
     for (int32_t i = 0; i < g.result.gathered; ++i) {
-        const RgbImage& slot = *slots[i];
-        EXPECT_FALSE(slot.IsEmpty());
-        EXPECT_EQ(slot.BitsPerPixel(), 24);
-        g.pictures.push_back(
-            ReadTestPicture(slot.Bits(), slot.Width(), slot.Height(), slot.Stride()));
+        const RgbImage& slot = *g.slots[i];
+        g.pictures.push_back(slot.IsEmpty() ? -1
+                                            : ReadTestPicture(slot.Bits(), slot.Width(),
+                                                              slot.Height(), slot.Stride()));
     }
     return g;
 }
@@ -102,13 +101,41 @@ TEST(GatherFrames, StillSequenceGivesOneFrameAndGivesUp) {
     EXPECT_EQ(g.result.referenceIndex, 0);
 }
 
+// 30 frames, 0 ... 29, duration 30. The rounds after the end of the stream deliver nothing and
+// count as repeats, so at the last position (the duration) the reference is the last frame.
+// Past the end nothing is decoded: one gathered slot that stays empty, which callers refuse.
 TEST(GatherFrames, StopsAtTheEndOfTheVideo) {
-    Gathering g = Gather(testing::MjpegVideo(), 5, 29);  // 30 frames: 0 ... 29
-    EXPECT_EQ(g.pictures, Range(27, 29));
-    EXPECT_EQ(g.result.referenceIndex, 2);
-    g = Gather(testing::MjpegVideo(), 5, 500);
-    EXPECT_TRUE(g.result.ok);
-    EXPECT_EQ(g.result.gathered, 0);
+    const struct {
+        int64_t reference;
+        std::vector<int32_t> pictures;
+        int32_t referenceIndex;
+    } cases[] = {
+        {29, Range(27, 29), 2}, {30, Range(28, 29), 1}, {31, Range(29, 29), 0}, {500, {-1}, 0}};
+    for (const auto& c : cases) {
+        const Gathering g = Gather(testing::MjpegVideo(), 5, c.reference);
+        EXPECT_TRUE(g.result.ok) << c.reference;
+        EXPECT_EQ(g.pictures, c.pictures) << c.reference;
+        EXPECT_EQ(g.result.referenceIndex, c.referenceIndex) << c.reference;
+    }
+}
+
+// Real 50-frame videos of each kind gathered at position 50: the reference is the last frame,
+// pixel for pixel as the ffmpeg program decodes it (references in tests/data/video).
+TEST(GatherFrames, AtTheLastPositionTheLastFrameIsTheReference) {
+    const std::string data = std::string(LUMIVEX_TEST_DATA) + "/video/";
+    for (const std::string name : {"mjpeg_100x96.avi", "mpeg1_100x96.mpg", "b_mpeg4_100x100.avi"}) {
+        const Gathering g = Gather(data + name, 5, 50);
+        ASSERT_EQ(g.result.gathered, 2) << name;
+        ASSERT_EQ(g.result.referenceIndex, 1) << name;
+        int32_t width = 0;
+        int32_t height = 0;
+        const std::vector<uint8_t> last = testing::BmpPixels(
+            data + name.substr(0, name.rfind('.')) + "_frame49.bmp", width, height);
+        const RgbImage& reference = *g.slots[1];
+        ASSERT_EQ(size_t(reference.Stride()) * reference.Height(), last.size()) << name;
+        EXPECT_EQ(0, std::memcmp(reference.Bits(), last.data(), last.size())) << name;
+        EXPECT_NE(0, std::memcmp(g.slots[0]->Bits(), last.data(), last.size())) << name;
+    }
 }
 
 TEST(GatherFrames, AudioOnlyOrGarbageCannotBeConnected) {

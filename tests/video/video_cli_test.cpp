@@ -134,7 +134,7 @@ TEST(VideoCli, ExtractWritesFieldsOrFramesAndReportsFailures) {
 
     run = Cli("extract " + video + " -d " + Quoted(frames + "/missing") + " --count 2");
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("0 video frames have been extracted"), std::string::npos);
+    EXPECT_NE(run.out.find("2 video frames have been extracted"), std::string::npos);
     EXPECT_NE(run.out.find("4 files could not be written"), std::string::npos);
 
     EXPECT_EQ(Cli("extract " + video + " -d " + Quoted(frames) + " --count 31").status, 2);
@@ -166,6 +166,23 @@ TEST(VideoCli, EnhanceFusesTheFieldsOfFiveFrames) {
     EXPECT_NE(report.find("\"reference\": 4"), std::string::npos) << report;
     EXPECT_NE(report.find("Frame 4b"), std::string::npos);
     EXPECT_EQ(report.find("Frame 5a"), std::string::npos);
+}
+
+// At the last position of 50-frame videos (position 50) the report names the first field of the
+// last gathered frame, frame 49, as the reference.
+TEST(VideoCli, EnhanceAtTheLastPositionReportsTheLastFrameAsReference) {
+    const std::string data = std::string(LUMIVEX_TEST_DATA) + "/video/";
+    const std::string out = Quoted(FreshFolder("cli-last") + "/out.bmp");
+    for (const char* name : {"mjpeg_100x96.avi", "mpeg1_100x96.mpg", "b_mpeg4_100x100.avi"}) {
+        const CliRun run =
+            Cli("enhance " + Quoted(data + name) + " --at 50 --quiet --report - -o " + out);
+        ASSERT_EQ(run.status, 0) << name << run.err;
+        EXPECT_NE(run.out.find("\"reference\": 2,"), std::string::npos) << name << run.out;
+        EXPECT_NE(run.out.find("\"name\": \"Frame 1a\",\n      \"reference\": true"),
+                  std::string::npos)
+            << name << run.out;
+        EXPECT_EQ(run.out.find("Frame 2a"), std::string::npos) << name;
+    }
 }
 
 // Below the desktop's 100 x 100 the command line takes what the engine can register: frames of

@@ -200,22 +200,6 @@ TEST(VideoDecoder, CorruptFileNeitherHangsNorCrashes) {
 namespace lumivex::video {
 namespace {
 
-// The pixel rows of a 24-bit BMP file written by the ffmpeg program.
-std::vector<uint8_t> BmpPixels(const std::string& path, int32_t& width, int32_t& height) {
-    const std::vector<uint8_t> bytes = testing::ReadBytes(path);
-    if (bytes.size() < 54) {
-        ADD_FAILURE() << "cannot read " << path;
-        return {};
-    }
-    const auto field = [&](size_t offset) {
-        return static_cast<int32_t>(bytes[offset] | bytes[offset + 1] << 8 |
-                                    bytes[offset + 2] << 16 | bytes[offset + 3] << 24);
-    };
-    width = field(18);
-    height = field(22);
-    return {bytes.begin() + field(10), bytes.end()};
-}
-
 // Frames decoded after a seek are byte for byte the frames the ffmpeg program decodes from the
 // start (references in tests/data/video, see its README), in files with padded rows and B-frames.
 TEST(VideoDecoder, FramesEqualTheReferenceDecoder) {
@@ -232,8 +216,8 @@ TEST(VideoDecoder, FramesEqualTheReferenceDecoder) {
         ASSERT_EQ(decoder.ReadFrame(frame), DecodeStatus::kFrame);
         int32_t width = 0;
         int32_t height = 0;
-        const std::vector<uint8_t> reference =
-            BmpPixels(data + name + "_frame" + std::to_string(position) + ".bmp", width, height);
+        const std::vector<uint8_t> reference = testing::BmpPixels(
+            data + name + "_frame" + std::to_string(position) + ".bmp", width, height);
         EXPECT_EQ(frame.width, width);
         EXPECT_EQ(frame.height, height);
         ASSERT_EQ(frame.bytes.size(), reference.size()) << name;

@@ -93,6 +93,21 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+std::vector<uint8_t> BmpPixels(const std::string& path, int32_t& width, int32_t& height) {
+    const std::vector<uint8_t> bytes = ReadBytes(path);
+    if (bytes.size() < 54) {
+        ADD_FAILURE() << "cannot read " << path;
+        return {};
+    }
+    const auto field = [&](size_t offset) {
+        return static_cast<int32_t>(bytes[offset] | bytes[offset + 1] << 8 |
+                                    bytes[offset + 2] << 16 | bytes[offset + 3] << 24);
+    };
+    width = field(18);
+    height = field(22);
+    return {bytes.begin() + field(10), bytes.end()};
+}
+
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()),

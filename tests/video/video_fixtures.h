@@ -24,6 +24,10 @@ std::string Mpeg4Video();            // 112 x 104 MPEG-4 .avi, 36 counting frame
 std::string WideMpeg2Video();        // 720 x 576 MPEG-2 .mpeg with a 16:9 picture, 8 frames
 std::string RepeatedFramesVideo();   // 128 x 112 MJPEG .avi whose frame 10 repeats frame 9
 
+// The pixel rows of a 24-bit BMP file written by the ffmpeg program (fixtures decoded by it), with
+// its width and height.
+std::vector<uint8_t> BmpPixels(const std::string& path, int32_t& width, int32_t& height);
+
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 

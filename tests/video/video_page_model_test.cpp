@@ -28,6 +28,10 @@ TEST(VideoPageArithmetic, SliderValuesAndPositionsMapBothWays) {
     EXPECT_EQ(PositionForSlider(99, 250, 250), 100);
     EXPECT_EQ(SliderValueFor(45'000, 90'000, 1000), 499);
     EXPECT_EQ(PositionForSlider(499, 90'000, 1000), 45'000);
+    // The top value, the range itself, is the last position and never past it.
+    EXPECT_EQ(PositionForSlider(249, 250, 250), 250);
+    EXPECT_EQ(PositionForSlider(250, 250, 250), 250);
+    EXPECT_EQ(PositionForSlider(1000, 90'000, 1000), 90'000);
     EXPECT_EQ(SliderValueFor(5, 0, 100), 0);
 }
 
