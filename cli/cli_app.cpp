@@ -23,7 +23,6 @@ constexpr char kFooter[] = "Run 'lumivex-cli help COMMAND' for the options of on
 struct ProgramFlags {
     bool version = false;
     std::string completion;  // a shell, for the completion script
-    std::string topic;       // the command "help" is asked about
 };
 
 // The command of the error: the innermost command that was named.
@@ -43,17 +42,19 @@ std::string UsageText(const CLI::ParseError& error) {
     return CommandLineText(text);
 }
 
-int UsageError(const CLI::App& app, const std::string& text) {
-    const CLI::App& command = CommandOf(app);
+// The usage error of command (the program itself or one of its commands).
+int UsageError(const CLI::App& command, const std::string& text) {
     PrintProblem({}, text);
+    const std::string topic = command.get_parent() == nullptr ? "" : " " + command.get_name();
     std::fprintf(stderr, "%s\n(run 'lumivex-cli help%s' for the options)\n",
-                 UsageLine(command).c_str(),
-                 &command == &app ? "" : (" " + command.get_name()).c_str());
+                 UsageLine(command).c_str(), topic.c_str());
     return 2;
 }
 
 void DefineProgramOptions(CLI::App& app, ProgramFlags& flags) {
-    app.formatter(std::make_shared<HelpFormatter>());
+    auto formatter = std::make_shared<HelpFormatter>();
+    formatter->label("Positionals", "Arguments");
+    app.formatter(formatter);
     app.set_help_flag("-h,--help", "show this help and exit");
     app.footer(kFooter);
     AddFlag(app, "-V,--version", flags.version, "print the version and exit");
@@ -65,21 +66,32 @@ void DefineProgramOptions(CLI::App& app, ProgramFlags& flags) {
         ->group("");
 }
 
-CLI::App* DefineHelp(CLI::App& app, ProgramFlags& flags) {
-    CLI::App* help = app.add_subcommand("help", "Shows the help of the program or of one command.");
-    help->group("Commands");
-    std::string commands;
-    for (const Command& command : Commands()) {
-        commands += (commands.empty() ? "" : "|") + std::string(command.name);
-    }
-    AddValue(*help, "COMMAND", flags.topic, commands, "the command to explain");
-    return help;
+// "help COMMAND" is read before the parser sees the line (which would take COMMAND for the
+// command itself); it is declared for the command list and the completion.
+void DefineHelp(CLI::App& app) {
+    app.add_subcommand("help", "Shows the help of the program or of one command.")
+        ->group("Commands")
+        ->prefix_command();
 }
 
-int Help(const CLI::App& app, const std::string& topic) {
-    const CLI::App* about = topic.empty() ? &app : app.get_subcommand(topic);
-    std::fputs(about->help().c_str(), stdout);
-    return 0;
+int Help(const CLI::App& app, const std::vector<std::string>& topic) {
+    if (topic.empty()) {
+        std::fputs(app.help().c_str(), stdout);
+        return 0;
+    }
+    if (topic.size() > 1) {
+        throw CLI::ValidationError("help explains one command at a time");
+    }
+    std::string commands;
+    for (const Command& command : Commands()) {
+        if (topic.front() == command.name) {
+            std::fputs(app.get_subcommand(command.name)->help().c_str(), stdout);
+            return 0;
+        }
+        commands += (commands.empty() ? "" : ", ") + std::string(command.name);
+    }
+    throw CLI::ValidationError(topic.front() + " is not a command (the commands are " + commands +
+                               ")");
 }
 
 // What the program does without a command: its version, a completion script or a usage error.
@@ -105,17 +117,24 @@ int RunCommandLine(int argc, char** argv) {
     std::map<const CLI::App*, CommandRunner> runners;
     for (const Command& command : Commands()) {
         CLI::App* sub = app.add_subcommand(command.name, command.summary);
-        sub->fallthrough()->group("Commands");
+        sub->fallthrough()->group("Commands")->footer(std::string());
         runners[sub] = command.define(*sub);
     }
-    const CLI::App* help = DefineHelp(app, flags);
+    DefineHelp(app);
+    if (argc >= 2 && std::string(argv[1]) == "help") {
+        try {
+            return Help(app, std::vector<std::string>(argv + 2, argv + argc));
+        } catch (const CLI::ParseError& error) {
+            return UsageError(*app.get_subcommand("help"), UsageText(error));
+        }
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         std::fputs(app.help().c_str(), stdout);
         return 0;
     } catch (const CLI::ParseError& error) {
-        return UsageError(app, UsageText(error));
+        return UsageError(CommandOf(app), UsageText(error));
     }
     if (Globals().threads > 0) {
         SetEngineThreadCount(Globals().threads);
@@ -124,13 +143,10 @@ int RunCommandLine(int argc, char** argv) {
     if (named.empty()) {
         return RunWithoutCommand(app, flags);
     }
-    if (named.front() == help) {
-        return Help(app, flags.topic);
-    }
     try {
         return runners.at(named.front())();
     } catch (const CLI::ParseError& error) {
-        return UsageError(app, UsageText(error));
+        return UsageError(CommandOf(app), UsageText(error));
     }
 }
 

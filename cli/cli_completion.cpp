@@ -74,6 +74,9 @@ std::vector<CommandEntry> CommandsOf(const CLI::App& app) {
         CommandEntry entry{sub->get_name(), sub->get_description(), OptionsOf(*sub, false)};
         const std::vector<OptionEntry> positionals = OptionsOf(*sub, true);
         entry.arguments = positionals.empty() ? ValueKind::kNone : KindOf(positionals[0].value);
+        if (sub->get_prefix_command()) {
+            entry.arguments = ValueKind::kWords;  // "help COMMAND"
+        }
         if (entry.arguments == ValueKind::kOther) {
             entry.arguments = ValueKind::kFile;
         }
@@ -92,6 +95,17 @@ std::string Joined(const std::vector<std::string>& words, const std::string& bet
 
 std::string Words(const std::string& value) {
     return Joined(ValueWords(value), " ");
+}
+
+// The program's options that mean something after a command's name.
+std::vector<OptionEntry> AfterCommand(const std::vector<OptionEntry>& global) {
+    std::vector<OptionEntry> options;
+    for (const OptionEntry& option : global) {
+        if (option.names.back() != "--help" && option.names.back() != "--version") {
+            options.push_back(option);
+        }
+    }
+    return options;
 }
 
 // ---- bash ----
@@ -167,45 +181,56 @@ std::string BashScript(const CLI::App& app) {
         "    local command=\"\" i\n"
         "    for ((i = 1; i < cword; i++)); do\n"
         "        case ${words[i]} in\n"
-        "            " + Joined(skipGlobal, " | ") + ") ((i++)) ;;\n"
+        "            " +
+        Joined(skipGlobal, " | ") +
+        ") ((i++)) ;;\n"
         "            -*) ;;\n"
         "            *) command=${words[i]}; break ;;\n"
         "        esac\n"
         "    done\n\n"
-        "    case \"$command $prev\" in\n" + BashValueCases("*", global);
+        "    case \"$command $prev\" in\n" +
+        BashValueCases("*", global);
     for (const CommandEntry& command : commands) {
         text += BashValueCases(command.name, command.options);
     }
-    text += "    esac\n\n"
-            "    local options=\"" + Joined(NamesOf(global), " ") + "\" arguments=files\n"
-            "    case $command in\n";
+    const std::vector<OptionEntry> afterCommand = AfterCommand(global);
+    text +=
+        "    esac\n\n"
+        "    local options=\"" +
+        Joined(NamesOf(global), " ") +
+        "\" arguments=files\n"
+        "    case $command in\n";
     for (const CommandEntry& command : commands) {
-        text += "        " + command.name + ") options=\"" +
-                Joined(NamesOf(command.options), " ") + " $options\"" +
+        text += "        " + command.name + ") options=\"" + Joined(NamesOf(command.options), " ") +
+                " " + Joined(NamesOf(afterCommand), " ") + "\"" +
                 (command.arguments == ValueKind::kWords ? " arguments=commands" : "") + " ;;\n";
     }
-    text += "    esac\n\n"
-            "    if [[ $cur == -* ]]; then\n"
-            "        COMPREPLY=($(compgen -W \"$options\" -- \"$cur\"))\n"
-            "    elif [[ -z $command || $arguments == commands ]]; then\n"
-            "        COMPREPLY=($(compgen -W \"" + Joined(commandNames, " ") + "\" -- \"$cur\"))\n"
-            "    else\n"
-            "        _filedir\n"
-            "    fi\n"
-            "}\n"
-            "complete -F _lumivex_cli lumivex-cli\n";
+    text +=
+        "    esac\n\n"
+        "    if [[ $cur == -* ]]; then\n"
+        "        COMPREPLY=($(compgen -W \"$options\" -- \"$cur\"))\n"
+        "    elif [[ -z $command || $arguments == commands ]]; then\n"
+        "        COMPREPLY=($(compgen -W \"" +
+        Joined(commandNames, " ") +
+        "\" -- \"$cur\"))\n"
+        "    else\n"
+        "        _filedir\n"
+        "    fi\n"
+        "}\n"
+        "complete -F _lumivex_cli lumivex-cli\n";
     return text;
 }
 
 // ---- zsh ----
 
-// Text inside a single-quoted _arguments spec: no quote, and the spec's own [ ] : escaped.
-std::string ZshEscaped(const std::string& text) {
+// Text inside a single-quoted _arguments spec: no quote, and special (the spec's own brackets
+// or colons) escaped.
+std::string ZshEscaped(const std::string& text, const std::string& special) {
     std::string escaped;
     for (const char c : text) {
         if (c == '\'') {
             escaped += "'\\''";
-        } else if (c == '[' || c == ']' || c == ':') {
+        } else if (special.find(c) != std::string::npos) {
             escaped += std::string("\\") + c;
         } else {
             escaped += c;
@@ -231,11 +256,11 @@ std::string ZshAction(ValueKind kind, const std::string& value) {
 std::string ZshSpecs(const std::vector<OptionEntry>& options) {
     std::string text;
     for (const OptionEntry& option : options) {
-        const std::string help = "[" + ZshEscaped(option.help) + "]";
-        const std::string value =
-            option.value.empty()
-                ? ""
-                : ":" + ZshEscaped(option.value) + ":" + ZshAction(KindOf(option.value), option.value);
+        const std::string help = "[" + ZshEscaped(option.help, "[]") + "]";
+        const std::string value = option.value.empty()
+                                      ? ""
+                                      : ":" + ZshEscaped(option.value, ":") + ":" +
+                                            ZshAction(KindOf(option.value), option.value);
         const std::string exclusive =
             option.names.size() > 1 ? "(" + Joined(option.names, " ") + ")" : "";
         for (const std::string& name : option.names) {
@@ -256,26 +281,29 @@ std::string ZshScript(const CLI::App& app) {
         "    local -a commands\n"
         "    commands=(\n";
     for (const CommandEntry& command : CommandsOf(app)) {
-        text += "        '" + command.name + ":" + ZshEscaped(command.summary) + "'\n";
+        text += "        '" + command.name + ":" + ZshEscaped(command.summary, ":") + "'\n";
     }
-    text += "    )\n"
-            "    _arguments -C \\\n" + ZshSpecs(global) +
-            "        '1:command:->command' '*::argument:->argument'\n"
-            "    case $state in\n"
-            "        command) _describe command commands ;;\n"
-            "        argument)\n"
-            "            case $line[1] in\n";
+    text +=
+        "    )\n"
+        "    _arguments -C \\\n" +
+        ZshSpecs(global) +
+        "        '1:command:->command' '*::argument:->argument'\n"
+        "    case $state in\n"
+        "        command) _describe command commands ;;\n"
+        "        argument)\n"
+        "            case $line[1] in\n";
     for (const CommandEntry& command : CommandsOf(app)) {
         const std::string arguments =
             command.arguments == ValueKind::kWords ? "_describe command commands" : "_files";
         text += "                " + command.name + ")\n                    _arguments \\\n" +
-                ZshSpecs(command.options) + ZshSpecs(global) + "        '*:argument:" +
-                arguments + "' ;;\n";
+                ZshSpecs(command.options) + ZshSpecs(AfterCommand(global)) +
+                "        '*:argument:" + arguments + "' ;;\n";
     }
-    text += "            esac ;;\n"
-            "    esac\n"
-            "}\n\n"
-            "_lumivex-cli \"$@\"\n";
+    text +=
+        "            esac ;;\n"
+        "    esac\n"
+        "}\n\n"
+        "_lumivex-cli \"$@\"\n";
     return text;
 }
 

@@ -73,8 +73,8 @@ bool AddInput(EnhanceJob& job, const std::string& path, OutputSize& first) {
 }
 
 // Adds every picture; the reference is the requested input if it entered the set.
-bool FillFromPictures(EnhanceJob& job, const EnhanceInputRequest& request, MessageSink& /*messages*/,
-                      std::string* error) {
+bool FillFromPictures(EnhanceJob& job, const EnhanceInputRequest& request,
+                      MessageSink& /*messages*/, std::string* error) {
     job.inputKind = kInputImageSet;
     int32_t reference = -1;
     OutputSize first;
@@ -89,8 +89,8 @@ bool FillFromPictures(EnhanceJob& job, const EnhanceInputRequest& request, Messa
         return false;
     }
     if (reference < 0) {
-        *error = request.inputs[request.reference] +
-                 ": the reference picture (--reference " + std::to_string(request.reference) +
+        *error = request.inputs[request.reference] + ": the reference picture (--reference " +
+                 std::to_string(request.reference) +
                  ") could not be added to the set; nothing was written";
         return false;
     }

@@ -55,12 +55,13 @@ std::string HelpFormatter::make_footer(const CLI::App* app) const {
         return CLI::Formatter::make_footer(app);
     }
     const std::string own = app->get_footer();
-    std::string text = (own.empty() ? "" : own + "\n") + make_group(
-        "Program options (before or after the command)", false,
-        program->get_options([](const CLI::Option* option) {
-            return !option->get_group().empty() && option->get_name() != "--help" &&
-                   option->get_name() != "--version";
-        }));
+    std::string text = (own.empty() ? "" : own + "\n") +
+                       make_group("Program options (before or after the command)", false,
+                                  program->get_options([](const CLI::Option* option) {
+                                      return !option->get_group().empty() &&
+                                             option->get_name() != "--help" &&
+                                             option->get_name() != "--version";
+                                  }));
     if (const Command* command = CommandOf(app)) {
         text += "\nExample:\n" + Indented(command->example) + "\n";
     }

@@ -36,8 +36,8 @@ bool SaveCarryingMetadata(const RgbImage& image, const std::string& path,
     PrintWarnings(path, warnings);
     // The error names the file ("Cannot write PATH: Permission denied"); the reason is its end.
     const std::size_t named = error.find(path + ": ");
-    *reason = CommandLineText(named == std::string::npos ? error
-                                                         : error.substr(named + path.size() + 2));
+    *reason =
+        CommandLineText(named == std::string::npos ? error : error.substr(named + path.size() + 2));
     return saved;
 }
 

@@ -54,9 +54,9 @@ CLI::Option* AddValue(CLI::App& app, const std::string& names, T& target, const 
 template <typename T>
 CLI::Option* AddValue(CLI::App& app, const std::string& names, std::optional<T>& target,
                       const std::string& value, const std::string& help) {
-    return Described(
-        app.add_option_function<T>(names, [&target](const T& given) { target = given; }, help),
-        value);
+    return Described(app.add_option_function<T>(
+                         names, [&target](const T& given) { target = given; }, help),
+                     value);
 }
 
 }  // namespace lumivex::cli

@@ -58,8 +58,9 @@ std::optional<Failure> LoadProfileFile(const std::string& path, EnhanceParams& p
         return Failure{1, path + ": the profile cannot be read (" + reason + ")"};
     }
     if (!SetsAnything(params)) {
-        PrintProblem(path, "the profile sets nothing Lumivex reads (such as scale or maxwidth in "
-                           "[resolution]); the output is twice the input size");
+        PrintProblem(path,
+                     "the profile sets nothing Lumivex reads (such as scale or maxwidth in "
+                     "[resolution]); the output is twice the input size");
     }
     return std::nullopt;
 }
@@ -74,8 +75,8 @@ std::optional<Failure> LoadNamedProfile(const std::string& name, const ProfileLi
         }
         known += (known.empty() ? "\"" : ", \"") + list.DisplayName(i) + "\"";
     }
-    return Failure{2, "--profile: no profile is named \"" + name + "\" (the profiles are " +
-                          known + ")"};
+    return Failure{
+        2, "--profile: no profile is named \"" + name + "\" (the profiles are " + known + ")"};
 }
 
 bool IsAspect(const std::string& text) {

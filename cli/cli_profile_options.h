@@ -15,7 +15,7 @@
 namespace CLI {
 class App;
 class Option;
-}
+}  // namespace CLI
 
 namespace lumivex::cli {
 

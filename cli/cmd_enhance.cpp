@@ -34,7 +34,8 @@ namespace {
 constexpr char kUsage[] = "[OPTIONS] INPUT... -o OUT";
 constexpr char kExample[] =
     "lumivex-cli enhance burst/*.jpg --scale 2 -o result.jpg --report report.json\n"
-    "lumivex-cli enhance clip.avi --at 120 --no-fields --profile \"Full HD 1920x1080\" -o still.png";
+    "lumivex-cli enhance clip.avi --at 120 --no-fields --profile \"Full HD 1920x1080\" -o "
+    "still.png";
 
 constexpr char kFooter[] =
     "Shifts and transforms (printed, and in --report) are in picture coordinates: origin at the\n"
@@ -149,8 +150,8 @@ int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptW
         return Report(Failure{kExitCancelled, "cancelled; nothing was written"});
     }
     if (record.status != kEnhanceSucceeded) {
-        return Report(Failure{1, "the enhancement failed (status " +
-                                     std::to_string(record.status) + "); nothing was written"});
+        return Report(Failure{1, "the enhancement failed (status " + std::to_string(record.status) +
+                                     "); nothing was written"});
     }
     SetJpegQuality(options.quality);
     std::string reason;
@@ -189,7 +190,7 @@ std::optional<Failure> Prepare(EnhanceJob& job, const EnhanceOptions& options,
     job.params = params;
     std::string methodWarning;
     job.method = options.method ? (*options.method == "quality" ? ReconstructionMethod::kQuality
-                                                                 : ReconstructionMethod::kStandard)
+                                                                : ReconstructionMethod::kStandard)
                                 : ReconstructionMethodOf(params, &methodWarning);
     if (!methodWarning.empty()) {
         PrintProblem(record.profile, CommandLineText(methodWarning));
@@ -229,9 +230,10 @@ CommandRunner DefineEnhance(CLI::App& app) {
     AddValue(app, "--at", o.position, "POSITION",
              "video: the frame (or 100-ns time) to enhance around (default: the middle)")
         ->check(WholeNumberIn(0, std::numeric_limits<int64_t>::max()));
-    CLI::Option* fields =
-        AddFlag(app, "--fields", o.fields, "video: each frame enters as its two fields (the default)");
-    AddFlag(app, "--no-fields", o.noFields, "video: each frame enters whole (for progressive video)")
+    CLI::Option* fields = AddFlag(app, "--fields", o.fields,
+                                  "video: each frame enters as its two fields (the default)");
+    AddFlag(app, "--no-fields", o.noFields,
+            "video: each frame enters whole (for progressive video)")
         ->excludes(fields);
     DefineProfileOptions(app, o.profile);
     DefineAspectOption(app, o.aspect);

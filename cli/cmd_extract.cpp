@@ -1,8 +1,8 @@
 // lumivex-cli extract: writes the frames around a position of a video to numbered BMP files, as
 // the desktop application's "Extract video frames" command does.
-#include <CLI/CLI.hpp>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <CLI/CLI.hpp>
 
 #include <cerrno>
 #include <cstdio>
@@ -74,9 +74,8 @@ std::optional<Failure> ChoosePosition(const ExtractOptions& options,
     }
     const int64_t last = page.Duration() > 0 ? page.Duration() - 1 : 0;
     if (*options.position > last) {
-        return Failure{2, "--at: " + std::to_string(*options.position) +
-                              " is out of range (0 to " + std::to_string(last) + " for " +
-                              options.video + ")"};
+        return Failure{2, "--at: " + std::to_string(*options.position) + " is out of range (0 to " +
+                              std::to_string(last) + " for " + options.video + ")"};
     }
     position = *options.position;
     return std::nullopt;
@@ -100,9 +99,8 @@ int Finish(const ExtractOptions& options, const video::ExtractionReport& report,
     }
     const int32_t asked = options.settings.frameCount;
     if (report.framesWritten < asked) {
-        return Report(Failure{1, options.video + ": only " +
-                                     std::to_string(report.framesWritten) + " of the " +
-                                     std::to_string(asked) +
+        return Report(Failure{1, options.video + ": only " + std::to_string(report.framesWritten) +
+                                     " of the " + std::to_string(asked) +
                                      " frames asked for were written (the video ends before "
                                      "the others)"});
     }

@@ -33,6 +33,6 @@ const std::vector<Command>& Commands();
 
 #define LUMIVEX_CLI_CONCAT2(a, b) a##b
 #define LUMIVEX_CLI_CONCAT(a, b) LUMIVEX_CLI_CONCAT2(a, b)
-#define LUMIVEX_CLI_COMMAND(...)                                                  \
-    static const bool LUMIVEX_CLI_CONCAT(lumivex_cli_registered_, __LINE__) =    \
+#define LUMIVEX_CLI_COMMAND(...)                                              \
+    static const bool LUMIVEX_CLI_CONCAT(lumivex_cli_registered_, __LINE__) = \
         ::lumivex::cli::RegisterCommand(::lumivex::cli::Command{__VA_ARGS__})

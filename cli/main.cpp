@@ -22,7 +22,9 @@ bool RegisterCommand(const Command& command) {
     return true;
 }
 
-const std::vector<Command>& Commands() { return Registry(); }
+const std::vector<Command>& Commands() {
+    return Registry();
+}
 
 }  // namespace lumivex::cli
 

@@ -56,7 +56,9 @@ protected:
         return paths;
     }
 
-    pid_t Start(const std::vector<std::string>& args) { return testing_cli::StartCli(args, folder_); }
+    pid_t Start(const std::vector<std::string>& args) {
+        return testing_cli::StartCli(args, folder_);
+    }
 
     int Wait(pid_t pid) {
         const testing_cli::CliResult result = testing_cli::WaitCli(pid, folder_);

@@ -113,8 +113,7 @@ TEST(VideoCli, InfoDescribesVideosOfEverySize) {
     const std::string audio = std::string(LUMIVEX_TEST_DATA) + "/video/b_audio_only.mpg";
     run = Cli("info --json " + Quoted(audio));
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("\"error\": \"the media format is not supported\"}"),
-              std::string::npos)
+    EXPECT_NE(run.out.find("\"error\": \"the media format is not supported\"}"), std::string::npos)
         << run.out;
 }
 
@@ -140,8 +139,7 @@ TEST(VideoCli, ExtractWritesFieldsOrFrames) {
 // files the folder then has. The 30-frame video's positions run from 0 to 29.
 TEST(VideoCli, ExtractRefusesOrFallsShortWithAReason) {
     const std::string video = Quoted(testing::MjpegVideo());
-    const std::string audio =
-        Quoted(std::string(LUMIVEX_TEST_DATA) + "/video/b_audio_only.mpg");
+    const std::string audio = Quoted(std::string(LUMIVEX_TEST_DATA) + "/video/b_audio_only.mpg");
     const struct {
         std::string input;
         std::string args;
@@ -158,7 +156,7 @@ TEST(VideoCli, ExtractRefusesOrFallsShortWithAReason) {
          ": only 15 of the 30 frames asked for were written (the video ends before the others)\n",
          15},
         {video, "--count 3", 2, "lumivex-cli: --directory is required\n", 0},
-        {video, "-d {} --fields --no-fields", 2, "--no-fields excludes --fields", 0},
+        {video, "-d {} --fields --no-fields", 2, "--fields excludes --no-fields", 0},
         {audio, "-d {}", 1, "b_audio_only.mpg: the media format is not supported\n", 0},
     };
     for (const auto& c : cases) {
