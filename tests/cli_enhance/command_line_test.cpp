@@ -18,6 +18,8 @@ using testing_cli::CliResult;
 using testing_cli::ReadText;
 using testing_cli::RunCli;
 
+struct Case;
+
 class CommandLineTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -64,6 +66,9 @@ protected:
         return paths;
     }
 
+    // Runs the case's command and checks its status and what it printed.
+    void Expect(const Case& c) const;
+
     std::string folder_;
 };
 
@@ -105,6 +110,14 @@ struct Case {
     Pieces err;  // what stderr holds
     Pieces out;  // what stdout holds
 };
+
+void CommandLineTest::Expect(const Case& c) const {
+    const CliResult result = RunCli(Arguments(c.args), folder_);
+    const std::string what = testing::PrintToString(c.args);
+    EXPECT_EQ(result.status, c.status) << what << "\n" << result.err;
+    EXPECT_TRUE(HoldsInOrder(result.err, c.err)) << what << "\n" << result.err;
+    EXPECT_TRUE(HoldsInOrder(result.out, c.out)) << what << "\n" << result.out;
+}
 
 // Refused: nothing under work/ changes. The messages name the file first, in lower case.
 const Case kRefused[] = {
@@ -272,12 +285,8 @@ const Case kRefused[] = {
 TEST_F(CommandLineTest, RefusedCommandsLeaveEveryFileAndSayWhy) {
     for (const Case& c : kRefused) {
         const auto before = Snapshot();
-        const CliResult result = RunCli(Arguments(c.args), folder_);
-        const std::string what = testing::PrintToString(c.args);
-        EXPECT_EQ(result.status, c.status) << what << "\n" << result.err;
-        EXPECT_TRUE(HoldsInOrder(result.err, c.err)) << what << "\n" << result.err;
-        EXPECT_TRUE(HoldsInOrder(result.out, c.out)) << what << "\n" << result.out;
-        EXPECT_EQ(Snapshot(), before) << what;
+        Expect(c);
+        EXPECT_EQ(Snapshot(), before) << testing::PrintToString(c.args);
     }
 }
 
@@ -305,11 +314,7 @@ const Case kDone[] = {
 
 TEST_F(CommandLineTest, CommandsThatWorkSayWhatTheyDid) {
     for (const Case& c : kDone) {
-        const CliResult result = RunCli(Arguments(c.args), folder_);
-        const std::string what = testing::PrintToString(c.args);
-        EXPECT_EQ(result.status, c.status) << what << "\n" << result.err;
-        EXPECT_TRUE(HoldsInOrder(result.err, c.err)) << what << "\n" << result.err;
-        EXPECT_TRUE(HoldsInOrder(result.out, c.out)) << what << "\n" << result.out;
+        Expect(c);
     }
 }
 
