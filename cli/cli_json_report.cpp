@@ -146,7 +146,7 @@ bool WriteTextFileAtomically(const std::string& path, const std::string& text, s
             *why = std::strerror(stream.Error() != 0 ? stream.Error() : EIO);
             return false;
         },
-        error);
+        nullptr, error);
 }
 
 }  // namespace lumivex::cli

@@ -36,7 +36,8 @@ private:
 std::string JsonQuoted(const std::string& text);
 
 // Writes text to a temporary file beside path and renames it over path only when complete.
-// False with *error set otherwise; an existing file at path is then left as it was.
+// False with *error set to the reason ("Permission denied") otherwise; an existing file at path is
+// then left as it was.
 bool WriteTextFileAtomically(const std::string& path, const std::string& text, std::string* error);
 
 }  // namespace lumivex::cli

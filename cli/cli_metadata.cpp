@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "cli/cli_messages.h"
 #include "metadata/save_with_metadata.h"
 
 namespace lumivex::cli {
@@ -11,7 +12,7 @@ namespace {
 
 void PrintWarnings(const std::string& path, const std::vector<std::string>& warnings) {
     for (const std::string& warning : warnings) {
-        std::fprintf(stderr, "lumivex-cli: %s: %s\n", path.c_str(), warning.c_str());
+        PrintProblem(path, CommandLineText(warning));
     }
 }
 
@@ -28,10 +29,15 @@ PictureMetadata CarriedMetadata(const std::string& path, const std::string& outp
 }
 
 bool SaveCarryingMetadata(const RgbImage& image, const std::string& path,
-                          const PictureMetadata& metadata, std::string* error) {
+                          const PictureMetadata& metadata, std::string* reason) {
     std::vector<std::string> warnings;
-    const bool saved = SaveImageWithMetadata(image, path, metadata, &warnings, error);
+    std::string error;
+    const bool saved = SaveImageWithMetadata(image, path, metadata, &warnings, &error);
     PrintWarnings(path, warnings);
+    // The error names the file ("Cannot write PATH: Permission denied"); the reason is its end.
+    const std::size_t named = error.find(path + ": ");
+    *reason =
+        CommandLineText(named == std::string::npos ? error : error.substr(named + path.size() + 2));
     return saved;
 }
 

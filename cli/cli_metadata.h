@@ -13,8 +13,9 @@ namespace lumivex::cli {
 // set or output's format carries none.
 PictureMetadata CarriedMetadata(const std::string& path, const std::string& output, bool strip);
 
-// SaveImageWithMetadata, its warnings printed.
+// SaveImageWithMetadata, its warnings printed; *reason says why the picture was not written
+// ("permission denied").
 bool SaveCarryingMetadata(const RgbImage& image, const std::string& path,
-                          const PictureMetadata& metadata, std::string* error);
+                          const PictureMetadata& metadata, std::string* reason);
 
 }  // namespace lumivex::cli

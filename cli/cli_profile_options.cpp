@@ -1,15 +1,26 @@
 #include "cli/cli_profile_options.h"
 
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+
+#include "cli/cli_options.h"
+#include "cli/cli_paths.h"
+#include "profiles/aspect_choice.h"
 
 namespace lumivex::cli {
 
 namespace {
 
 constexpr char kSection[] = "resolution";
+
+// The entries of a profile that Lumivex reads, as section and key.
+constexpr const char* kKnownEntries[][2] = {{"resolution", "scale"},
+                                            {"resolution", "maxwidth"},
+                                            {"resolution", "maxheight"},
+                                            {"resolution", "proportional"},
+                                            {"reconstruction", "method"}};
 
 std::string Lower(std::string text) {
     for (char& c : text) {
@@ -30,28 +41,50 @@ bool LooksLikePath(const std::string& text) {
            (text.size() > 4 && Lower(text.substr(text.size() - 4)) == ".ini");
 }
 
-std::optional<std::string> LoadNamedProfile(const std::string& name, const ProfileList& list,
-                                            EnhanceParams& params, std::string* label) {
+bool SetsAnything(const EnhanceParams& params) {
+    for (const auto& entry : kKnownEntries) {
+        if (params.FindValue(entry[0], entry[1]) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Loads the profile file at path; a failure when it cannot be read.
+std::optional<Failure> LoadProfileFile(const std::string& path, EnhanceParams& params) {
+    errno = 0;
+    if (!params.Load(path)) {
+        const std::string reason = errno != 0 ? ReasonText(errno) : "not a profile";
+        return Failure{1, path + ": the profile cannot be read (" + reason + ")"};
+    }
+    if (!SetsAnything(params)) {
+        PrintProblem(path,
+                     "the profile sets nothing Lumivex reads (such as scale or maxwidth in "
+                     "[resolution]); the output is twice the input size");
+    }
+    return std::nullopt;
+}
+
+std::optional<Failure> LoadNamedProfile(const std::string& name, const ProfileList& list,
+                                        EnhanceParams& params, std::string* label) {
     std::string known;
     for (int i = 0; i < list.Count(); ++i) {
         if (Lower(list.DisplayName(i)) == Lower(name)) {
-            params.Load(list.Path(i));
             *label = list.DisplayName(i);
-            return std::nullopt;
+            return LoadProfileFile(list.Path(i), params);
         }
         known += (known.empty() ? "\"" : ", \"") + list.DisplayName(i) + "\"";
     }
-    return "no profile is named \"" + name + "\"; the profiles are " + known;
+    return Failure{
+        2, "--profile: no profile is named \"" + name + "\" (the profiles are " + known + ")"};
 }
 
-void LoadProfileFile(const std::string& path, EnhanceParams& params, std::string* label) {
-    if (!params.Load(path)) {
-        std::fprintf(stderr,
-                     "lumivex-cli: the profile %s could not be read; the output is twice the "
-                     "input size\n",
-                     path.c_str());
-    }
-    *label = path;
+bool IsAspect(const std::string& text) {
+    return text == "auto" || AspectFactorFromText(text, 1, 1).has_value();
+}
+
+bool IsNotEmpty(const std::string& text) {
+    return !text.empty();
 }
 
 }  // namespace
@@ -79,46 +112,36 @@ std::optional<OutputSize> ParseSize(const std::string& text) {
     return OutputSize{*width, *height};
 }
 
-bool IsProfileOption(const std::string& option) {
-    return option == "--profile" || option == "--scale" || option == "--max-size" ||
-           option == "--proportional";
+bool IsSize(const std::string& text) {
+    return ParseSize(text).has_value();
 }
 
-bool TakeProfileOption(const std::string& option, const std::string& value,
-                       ProfileOptions& options) {
-    if (option == "--profile") {
-        options.profile = value;
-        return !value.empty();
-    }
-    if (option == "--scale") {
-        options.scale = value;
-        return IsPositiveReal(value);
-    }
-    if (option == "--max-size") {
-        options.maxSize = value;
-        return ParseSize(value).has_value();
-    }
-    if (option == "--proportional") {
-        options.proportional = value;
-        return value == "true" || value == "false";
-    }
-    return false;
+CLI::Option* DefineAspectOption(CLI::App& app, std::string& aspect) {
+    return AddValue(app, "--aspect", aspect, "auto|A:B",
+                    "the output's shape: the input's (default) or a ratio such as 16:9")
+        ->check(Accepting(&IsAspect, "auto or a ratio such as 16:9"));
 }
 
-std::optional<std::string> CheckProfileOptions(const ProfileOptions& options) {
-    const int chosen =
-        (options.profile ? 1 : 0) + (options.scale ? 1 : 0) + (options.maxSize ? 1 : 0);
-    if (chosen > 1) {
-        return "--profile, --scale and --max-size exclude each other";
-    }
-    if (options.proportional && !options.maxSize) {
-        return "--proportional goes with --max-size";
-    }
-    return std::nullopt;
+void DefineProfileOptions(CLI::App& app, ProfileOptions& options) {
+    CLI::Option* profile =
+        AddValue(app, "--profile", options.profile, "FILE|NAME",
+                 "a profile file (.ini), or the name of one 'lumivex-cli profiles' lists")
+            ->check(Accepting(&IsNotEmpty, "a profile"));
+    CLI::Option* scale = AddValue(app, "--scale", options.scale, "S",
+                                  "output = S x input size, S a number above 0 (1.5)")
+                             ->check(Accepting(&IsPositiveReal, "a number above 0"));
+    CLI::Option* box = AddValue(app, "--max-size", options.maxSize, "WxH",
+                                "the largest output that fits in W x H pixels (1920x1080)")
+                           ->check(Accepting(&IsSize, "a size WxH such as 1920x1080"));
+    AddValue(app, "--proportional", options.proportional, "true|false",
+             "with --max-size: keep the input's shape (default true)")
+        ->needs(box);
+    profile->excludes(scale)->excludes(box);
+    scale->excludes(box);
 }
 
-std::optional<std::string> ResolveProfile(const ProfileOptions& options, const ProfileList& list,
-                                          EnhanceParams& params, std::string* label) {
+std::optional<Failure> ResolveProfile(const ProfileOptions& options, const ProfileList& list,
+                                      EnhanceParams& params, std::string* label) {
     params.Clear();
     if (options.scale) {
         params.WriteString(kSection, "scale", *options.scale);
@@ -130,12 +153,13 @@ std::optional<std::string> ResolveProfile(const ProfileOptions& options, const P
         params.WriteString(kSection, "proportional", options.proportional.value_or("true"));
         *label = "box " + *options.maxSize;
     } else if (options.profile && LooksLikePath(*options.profile)) {
-        LoadProfileFile(*options.profile, params, label);
+        *label = *options.profile;
+        return LoadProfileFile(*options.profile, params);
     } else if (options.profile) {
         return LoadNamedProfile(*options.profile, list, params, label);
     } else if (!list.IsEmpty()) {
-        LoadProfileFile(list.Path(0), params, label);
         *label = list.DisplayName(0);
+        return LoadProfileFile(list.Path(0), params);
     }
     return std::nullopt;
 }

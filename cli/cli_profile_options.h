@@ -7,9 +7,15 @@
 #include <optional>
 #include <string>
 
+#include "cli/cli_messages.h"
 #include "profiles/enhance_params.h"
 #include "profiles/output_size.h"
 #include "profiles/profile_list.h"
+
+namespace CLI {
+class App;
+class Option;
+}  // namespace CLI
 
 namespace lumivex::cli {
 
@@ -20,23 +26,24 @@ struct ProfileOptions {
     std::optional<std::string> proportional;
 };
 
-bool IsProfileOption(const std::string& option);
-// Stores the value of a profile option; false when the value is malformed.
-bool TakeProfileOption(const std::string& option, const std::string& value,
-                       ProfileOptions& options);
-// A message when the options do not go together.
-std::optional<std::string> CheckProfileOptions(const ProfileOptions& options);
+// Declares the four options on app, with their checks: --profile, --scale and --max-size
+// exclude each other, --proportional needs --max-size.
+void DefineProfileOptions(CLI::App& app, ProfileOptions& options);
+
+// --aspect auto|A:B, checked.
+CLI::Option* DefineAspectOption(CLI::App& app, std::string& aspect);
 
 // Fills params from the options: the ad-hoc profile, the named or given profile file, or the
-// first profile of the list. A profile file that cannot be read leaves an empty profile (twice
-// the input size) with a warning on stderr. *label names what was used. Returns a message for a
-// name that matches no profile.
-std::optional<std::string> ResolveProfile(const ProfileOptions& options, const ProfileList& list,
-                                          EnhanceParams& params, std::string* label);
+// first profile of the list. *label names what was used. A name that matches no profile is a
+// usage error (status 2), a profile file that cannot be read a failure (status 1); a profile
+// that sets nothing Lumivex reads is used with a warning on stderr.
+std::optional<Failure> ResolveProfile(const ProfileOptions& options, const ProfileList& list,
+                                      EnhanceParams& params, std::string* label);
 
 // A whole non-negative decimal integer ("12"), nothing else.
 std::optional<int32_t> ParseCount(const std::string& text);
 // "WxH" with two positive integers.
 std::optional<OutputSize> ParseSize(const std::string& text);
+bool IsSize(const std::string& text);
 
 }  // namespace lumivex::cli

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "cli/cli_json.h"
+#include "cli/cli_messages.h"
 #include "video/video_info.h"
 #include "video/video_page_model.h"
 
@@ -21,7 +22,7 @@ std::string Number(double value) {
 std::string Joined(const CollectingMessageSink& messages) {
     std::string text;
     for (const std::string& message : messages.messages) {
-        text += (text.empty() ? "" : " ") + message;
+        text += (text.empty() ? "" : "; ") + CommandLineText(message);
     }
     return text.empty() ? "cannot be loaded" : text;
 }
@@ -76,7 +77,7 @@ bool ReportVideo(const std::string& path, bool json) {
     } else if (ok) {
         std::printf("%s\n", VideoText(path, info).c_str());
     } else {
-        std::fprintf(stderr, "lumivex-cli: %s: %s\n", path.c_str(), Joined(messages).c_str());
+        PrintProblem(path, Joined(messages));
     }
     return ok;
 }

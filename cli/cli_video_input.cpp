@@ -2,6 +2,7 @@
 // the middle) are gathered as the desktop application's "Video" page gathers them, as fields or
 // (--no-fields) whole, from any size the engine can register.
 #include "cli/cli_enhance_input.h"
+#include "cli/cli_messages.h"
 #include "video/enhance_frames.h"
 #include "video/video_info.h"
 
@@ -17,8 +18,9 @@ bool FillFromVideo(EnhanceJob& job, const EnhanceInputRequest& request, MessageS
     std::string refusal;
     if (!video::GatherVideoFramesIntoJob(job, request.inputs[0], {request.position, request.fields},
                                          messages, &refusal)) {
-        *error = refusal.empty() ? "no frames could be gathered from " + request.inputs[0]
-                                 : request.inputs[0] + ": " + refusal;
+        *error = request.inputs[0] + ": " +
+                 (refusal.empty() ? "no frames could be gathered" : CommandLineText(refusal)) +
+                 "; nothing was written";
         return false;
     }
     return true;

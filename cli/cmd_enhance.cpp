@@ -1,9 +1,12 @@
 // lumivex-cli enhance: the same job and worker as the desktop application, driven from the
 // command line.
-#include <sys/stat.h>
+#include <CLI/CLI.hpp>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
+#include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,13 +15,13 @@
 #include "cli/cli_enhance_report.h"
 #include "cli/cli_job_runner.h"
 #include "cli/cli_json_report.h"
+#include "cli/cli_messages.h"
 #include "cli/cli_metadata.h"
+#include "cli/cli_options.h"
 #include "cli/cli_paths.h"
 #include "cli/cli_profile_options.h"
-#include "cli/cli_stderr_sink.h"
-#include "cli/cli_video.h"
 #include "cli/command.h"
-#include "image/image_codec.h"
+#include "image/jpeg_codec.h"
 #include "job/input_set.h"
 #include "job/job.h"
 #include "profiles/aspect_choice.h"
@@ -28,159 +31,89 @@ namespace lumivex::cli {
 
 namespace {
 
-constexpr char kUsage[] =
-    "enhance [--reference N] [--at POSITION] [--no-fields] [--profile FILE|NAME | --scale S | "
-    "--max-size WxH "
-    "[--proportional true|false]] [--aspect auto|A:B] [--method standard|quality] "
-    "[--report FILE.json] [--strip-metadata] [--quiet] "
-    "INPUT... -o OUTPUT";
+constexpr char kUsage[] = "[OPTIONS] INPUT... -o OUT";
+constexpr char kExample[] =
+    "lumivex-cli enhance burst/*.jpg --scale 2 -o result.jpg --report report.json\n"
+    "lumivex-cli enhance clip.avi --at 120 --no-fields --profile \"Full HD 1920x1080\" -o "
+    "still.png";
+
+constexpr char kFooter[] =
+    "Shifts and transforms (printed, and in --report) are in picture coordinates: origin at the\n"
+    "top-left pixel, x right, y down, in input pixels. A shift (sx, sy) says that what is at\n"
+    "(x, y) in the reference is at (x + sx, y + sy) in the image. Exit status 1 when the work\n"
+    "fails (fewer than two usable pictures among several, an unreadable profile), 2 for a\n"
+    "usage error, 130 after Ctrl-C; nothing is written then.";
 
 struct EnhanceOptions {
     std::vector<std::string> inputs;
     std::string output;
     int32_t reference = 0;
     std::optional<int64_t> position;  // --at, for a video input
-    bool fields = true;               // --no-fields: a video's frames enter whole
+    bool fields = false;              // --fields: a video's frames enter as two fields (default)
+    bool noFields = false;            // --no-fields: a video's frames enter whole
     ProfileOptions profile;
     std::string aspect = "auto";
-    std::optional<ReconstructionMethod> method;  // --method; absent: what the profile says
+    std::optional<std::string> method;  // --method; absent: what the profile says
+    int quality = kDefaultJpegQuality;
     std::string report;
-    bool quiet = false;
     bool stripMetadata = false;  // the result carries none of the reference picture's metadata
-    bool help = false;
 };
 
-struct Failure {
-    int status;
-    std::string message;
-};
-
-int Report(const Failure& failure) {
-    std::fprintf(stderr, "lumivex-cli enhance: %s\n", failure.message.c_str());
-    if (failure.status == 2) {
-        std::fprintf(stderr, "usage: lumivex-cli %s\n", kUsage);
-    }
-    return failure.status;
-}
-
-// Options that take a value, in both "--name VALUE" and "--name=VALUE" forms.
-bool TakeValue(const std::string& option, std::string& value, EnhanceOptions& options) {
-    if (option == "-o" || option == "--output") {
-        options.output = value;
-    } else if (option == "--reference") {
-        const std::optional<int32_t> reference = ParseCount(value);
-        if (!reference) {
-            return false;
-        }
-        options.reference = *reference;
-    } else if (option == "--at") {
-        options.position = ParsePosition(value);
-        if (!options.position) {
-            return false;
-        }
-    } else if (option == "--aspect") {
-        options.aspect = value;
-    } else if (option == "--report") {
-        options.report = value;
-    } else if (option == "--method") {
-        if (value != "standard" && value != "quality") {
-            return false;
-        }
-        options.method =
-            value == "quality" ? ReconstructionMethod::kQuality : ReconstructionMethod::kStandard;
-    } else {
-        return TakeProfileOption(option, value, options.profile);
-    }
-    return true;
-}
-
-bool IsValueOption(const std::string& option) {
-    return option == "-o" || option == "--output" || option == "--reference" || option == "--at" ||
-           option == "--aspect" || option == "--report" || option == "--method" ||
-           IsProfileOption(option);
-}
-
-std::optional<Failure> ParseArguments(const std::vector<std::string>& args,
-                                      EnhanceOptions& options) {
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            options.inputs.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--quiet" || arg == "-q") {
-            options.quiet = true;
-        } else if (arg == "--fields" || arg == "--no-fields") {
-            options.fields = arg == "--fields";
-        } else if (arg == "--strip-metadata") {
-            options.stripMetadata = true;
-        } else {
-            const std::size_t equals = arg.find('=');
-            const std::string name = arg.substr(0, equals);
-            if (!IsValueOption(name)) {
-                return Failure{2, "unknown option " + arg};
-            }
-            std::string value;
-            if (equals != std::string::npos) {
-                value = arg.substr(equals + 1);
-            } else if (i + 1 < args.size()) {
-                value = args[++i];
-            } else {
-                return Failure{2, name + " needs a value"};
-            }
-            if (!TakeValue(name, value, options)) {
-                return Failure{2, "invalid value for " + name + ": " + value};
-            }
-        }
-    }
-    if (options.help) {
-        return std::nullopt;
-    }
-    if (options.inputs.empty()) {
-        return Failure{2, "no input given"};
-    }
-    if (options.output.empty()) {
-        return Failure{2, "no output given (-o OUTPUT)"};
-    }
-    if (!CodecForWriting(options.output)) {
-        return Failure{2, UnwritableNameText(options.output)};
-    }
-    if (options.aspect != "auto" && !AspectFactorFromText(options.aspect, 1, 1)) {
-        return Failure{2, "--aspect needs auto or a ratio such as 16:9, not " + options.aspect};
-    }
-    if (std::optional<std::string> problem = CheckProfileOptions(options.profile)) {
+std::optional<Failure> CheckNames(const EnhanceOptions& options) {
+    if (std::optional<std::string> problem = PictureFormatProblem(options.output)) {
         return Failure{2, *problem};
     }
+    std::vector<OutputPath> outputs = {{"-o", options.output}};
+    if (!options.report.empty() && options.report != "-") {
+        outputs.push_back({"--report", options.report});
+    }
+    if (std::optional<std::string> problem = OverlapProblem(options.inputs, outputs)) {
+        return Failure{2, *problem};
+    }
+    for (const OutputPath& out : outputs) {
+        if (std::optional<std::string> problem = WritableProblem(out.path)) {
+            return Failure{1, *problem};
+        }
+    }
     return std::nullopt;
+}
+
+// Several pictures that leave fewer than two to fuse make no enhancement; one picture alone is
+// a plain enlargement.
+std::optional<Failure> CheckUsable(const EnhanceJob& job, const EnhanceOptions& options) {
+    const int32_t given = static_cast<int32_t>(options.inputs.size());
+    if (job.inputKind != kInputImageSet || given < 2 || job.FrameCount() >= 2) {
+        return std::nullopt;
+    }
+    return Failure{1, "only " + std::to_string(job.FrameCount()) + " of the " +
+                          std::to_string(given) +
+                          " pictures can be used, and fusing needs two (the others are named "
+                          "above); nothing was written"};
 }
 
 std::optional<Failure> FillJob(EnhanceJob& job, const EnhanceOptions& options,
                                EnhanceRunRecord& record) {
     const EnhanceInputRequest request{options.inputs, options.reference, options.position,
-                                      options.fields};
+                                      !options.noFields};
     const EnhanceInputSource& source = EnhanceInputSourceFor(request);
-    if (std::string(source.name) == "pictures" && !options.fields) {
-        return Failure{2, "--no-fields applies to a video input only"};
+    const bool pictures = std::string(source.name) == "pictures";
+    if (pictures && (options.noFields || options.fields || options.position)) {
+        return Failure{2, std::string(options.position ? "--at" : "--fields and --no-fields") +
+                              " apply to a video input only"};
     }
-    if (std::string(source.name) == "pictures" &&
-        options.reference >= static_cast<int32_t>(options.inputs.size())) {
-        return Failure{2, "--reference " + std::to_string(options.reference) +
-                              " is out of range: the inputs are numbered 0 to " +
-                              std::to_string(options.inputs.size() - 1)};
+    if (pictures && options.reference >= static_cast<int32_t>(options.inputs.size())) {
+        return Failure{2, "--reference: " + std::to_string(options.reference) +
+                              " is out of range (0 to " +
+                              std::to_string(options.inputs.size() - 1) + ")"};
     }
-    StderrMessageSink messages;
+    FileMessageSink messages(pictures ? std::string() : options.inputs.front());
     std::string error;
     job.Reset();
     if (!source.fill(job, request, messages, &error)) {
         return Failure{1, error};
     }
     record.files = source.files(job, request);
-    return std::nullopt;
+    return CheckUsable(job, options);
 }
 
 void ApplyAspect(EnhanceJob& job, const std::string& aspect) {
@@ -188,48 +121,52 @@ void ApplyAspect(EnhanceJob& job, const std::string& aspect) {
                       job.verticalFactor);
 }
 
-bool FolderExists(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    struct stat info {};
-    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+// Writes the report, to its file or (for "-") to standard output.
+std::optional<Failure> WriteReport(const EnhanceJob& job, const EnhanceOptions& options,
+                                   const EnhanceRunRecord& record) {
+    std::string error;
+    if (options.report == "-") {
+        std::fputs(EnhanceReportJson(job, record).c_str(), stdout);
+    } else if (!options.report.empty() &&
+               !WriteTextFileAtomically(options.report, EnhanceReportJson(job, record), &error)) {
+        return Failure{1, options.report + ": the report cannot be written (" + error + ")"};
+    }
+    return std::nullopt;
 }
 
 // Runs the job and writes the picture and the report; the exit status.
 int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptWatch& watch,
                 EnhanceRunRecord& record) {
+    const bool quiet = Globals().quiet;
     const PictureMetadata metadata =
         CarriedMetadata(ReferencePicturePath(job), options.output, options.stripMetadata);
     job.observer = CollectReports(record);
     const auto start = std::chrono::steady_clock::now();
-    record.status = RunJobToEnd(job, watch, !options.quiet);
+    record.status = RunJobToEnd(job, watch, !quiet);
     record.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     job.observer = nullptr;
     if (record.status == kEnhanceCancelled) {
-        std::fprintf(stderr, "lumivex-cli enhance: cancelled; nothing was written\n");
-        return kExitCancelled;
+        return Report(Failure{kExitCancelled, "cancelled; nothing was written"});
     }
     if (record.status != kEnhanceSucceeded) {
         const std::string why = EnhanceFailureText(job, record.output);
         return Report(Failure{1, !why.empty() ? why
                                               : "the enhancement failed (status " +
-                                                    std::to_string(record.status) + ")"});
+                                                    std::to_string(record.status) +
+                                                    "); nothing was written"});
     }
-    std::string error;
-    if (!SaveCarryingMetadata(job.result, options.output, metadata, &error)) {
-        return Report(Failure{1, "cannot write " + options.output + ": " + error});
+    SetJpegQuality(options.quality);
+    std::string reason;
+    if (!SaveCarryingMetadata(job.result, options.output, metadata, &reason)) {
+        return Report(Failure{1, options.output + ": cannot be written (" + reason + ")"});
     }
-    const bool reportToStdout = options.report == "-";
-    if (reportToStdout) {
-        std::fputs(EnhanceReportJson(job, record).c_str(), stdout);
-    } else if (!options.report.empty() &&
-               !WriteTextFileAtomically(options.report, EnhanceReportJson(job, record), &error)) {
-        return Report(Failure{1, "cannot write the report: " + error});
+    if (std::optional<Failure> failure = WriteReport(job, options, record)) {
+        return Report(*failure);
     }
-    if (!options.quiet) {
+    if (!quiet) {
         // With the report on stdout, the lines for people go to stderr.
-        std::FILE* people = reportToStdout ? stderr : stdout;
+        std::FILE* people = options.report == "-" ? stderr : stdout;
         std::fprintf(people, "%s", RegistrationSummary(job, record).c_str());
         std::fprintf(people, "Wrote %s (%dx%d, profile %s)\n", options.output.c_str(),
                      record.output.width, record.output.height, record.profile.c_str());
@@ -237,57 +174,88 @@ int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptW
     return 0;
 }
 
-int RunEnhance(const std::vector<std::string>& args) {
-    EnhanceOptions options;
-    if (std::optional<Failure> failure = ParseArguments(args, options)) {
-        return Report(*failure);
+// Everything before the run: the names, the profile, the inputs and the output size.
+std::optional<Failure> Prepare(EnhanceJob& job, const EnhanceOptions& options,
+                               EnhanceRunRecord& record) {
+    if (std::optional<Failure> failure = CheckNames(options)) {
+        return failure;
     }
-    if (options.help) {
-        std::printf("usage: lumivex-cli %s\n", kUsage);
-        return 0;
-    }
-    std::vector<OutputPath> outputs = {{"-o", options.output}};
-    if (!options.report.empty() && options.report != "-") {
-        outputs.push_back({"--report", options.report});
-    }
-    if (std::optional<std::string> problem = OverlapProblem(options.inputs, outputs)) {
-        return Report(Failure{2, *problem});
-    }
-    const InterruptWatch watch;  // from here on, Ctrl-C cancels and nothing is written
     ProfileList profiles;
     EnumerateProfiles(profiles);
     EnhanceParams params;
-    EnhanceRunRecord record;
-    if (std::optional<std::string> problem =
+    if (std::optional<Failure> failure =
             ResolveProfile(options.profile, profiles, params, &record.profile)) {
-        return Report(Failure{2, *problem});
+        return failure;
     }
-    EnhanceJob job;
     if (std::optional<Failure> failure = FillJob(job, options, record)) {
-        return Report(*failure);
+        return failure;
     }
     job.params = params;
     std::string methodWarning;
-    job.method = options.method ? *options.method : ReconstructionMethodOf(params, &methodWarning);
+    job.method = options.method ? (*options.method == "quality" ? ReconstructionMethod::kQuality
+                                                                : ReconstructionMethod::kStandard)
+                                : ReconstructionMethodOf(params, &methodWarning);
     if (!methodWarning.empty()) {
-        std::fprintf(stderr, "lumivex-cli enhance: %s\n", methodWarning.c_str());
+        PrintProblem(record.profile, CommandLineText(methodWarning));
     }
     ApplyAspect(job, options.aspect);
     record.output = ComputeOutputSize(job, job.params);
     const std::string refusal = EnhancementRefusal(job, record.output);
     if (!refusal.empty()) {
-        return Report(Failure{1, refusal});
+        return Failure{1, CommandLineText(refusal)};
     }
-    if (!FolderExists(options.output)) {
-        return Report(Failure{1, "the folder of " + options.output + " does not exist"});
+    return std::nullopt;
+}
+
+int RunEnhanceCommand(const EnhanceOptions& options) {
+    const InterruptWatch watch;  // from here on, Ctrl-C cancels and nothing is written
+    EnhanceJob job;
+    EnhanceRunRecord record;
+    if (std::optional<Failure> failure = Prepare(job, options, record)) {
+        return Report(*failure);
     }
     return RunAndWrite(job, options, watch, record);
+}
+
+CommandRunner DefineEnhance(CLI::App& app) {
+    auto options = std::make_shared<EnhanceOptions>();
+    EnhanceOptions& o = *options;
+    app.add_option("INPUT", o.inputs,
+                   "two or more pictures of one scene (BMP, JPEG, PNG, TIFF), or one video")
+        ->required()
+        ->option_text("...");
+    AddValue(app, "-o,--output", o.output, "OUT",
+             "the picture to write; its extension chooses BMP, JPEG, PNG or TIFF")
+        ->required();
+    AddValue(app, "--reference", o.reference, "N",
+             "the input (from 0) or video frame the others are registered to (default 0)")
+        ->check(WholeNumberIn(0, std::numeric_limits<int32_t>::max()));
+    AddValue(app, "--at", o.position, "POSITION",
+             "video: the frame (or 100-ns time) to enhance around (default: the middle)")
+        ->check(WholeNumberIn(0, std::numeric_limits<int64_t>::max()));
+    CLI::Option* fields = AddFlag(app, "--fields", o.fields,
+                                  "video: each frame enters as its two fields (the default)");
+    AddFlag(app, "--no-fields", o.noFields,
+            "video: each frame enters whole (for progressive video)")
+        ->excludes(fields);
+    DefineProfileOptions(app, o.profile);
+    DefineAspectOption(app, o.aspect);
+    AddValue(app, "--method", o.method, "standard|quality",
+             "the reconstruction, whatever the profile says");
+    AddValue(app, "--quality", o.quality, "1..100", "JPEG output quality (default 75)")
+        ->check(WholeNumberIn(1, 100));
+    AddValue(app, "--report", o.report, "FILE.json|-",
+             "write the registration of every image as JSON (- : standard output)");
+    AddFlag(app, "--strip-metadata", o.stripMetadata,
+            "the result carries none of the reference picture's metadata");
+    app.footer(kFooter);
+    return [options] { return RunEnhanceCommand(*options); };
 }
 
 }  // namespace
 
 LUMIVEX_CLI_COMMAND("enhance", kUsage,
                     "Fuses several pictures of one scene into one larger, sharper picture.",
-                    &RunEnhance);
+                    kExample, &DefineEnhance);
 
 }  // namespace lumivex::cli

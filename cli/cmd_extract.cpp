@@ -1,13 +1,21 @@
 // lumivex-cli extract: writes the frames around a position of a video to numbered BMP files, as
 // the desktop application's "Extract video frames" command does.
+#include <sys/stat.h>
+#include <unistd.h>
+#include <CLI/CLI.hpp>
+
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "cli/cli_profile_options.h"
-#include "cli/cli_stderr_sink.h"
-#include "cli/cli_video.h"
+#include "cli/cli_messages.h"
+#include "cli/cli_options.h"
+#include "cli/cli_paths.h"
 #include "cli/command.h"
 #include "job/job.h"
 #include "video/frame_extraction.h"
@@ -16,135 +24,143 @@
 namespace lumivex::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "extract VIDEO -d DIR [--at POSITION] [--count N] [--fields|--no-fields]";
+constexpr char kUsage[] = "[OPTIONS] VIDEO -d DIR";
+constexpr char kExample[] = "lumivex-cli extract clip.avi -d frames --mkdir --at 120 --count 7";
+constexpr char kFooter[] =
+    "Writes COUNT consecutive distinct frames around POSITION to DIR as \"LMVX 000a.bmp\",\n"
+    "\"LMVX 000b.bmp\", ... (the two fields of each frame; the reference frame's names end in\n"
+    "\"ref\"), or with --no-fields whole frames \"LMVX 000.bmp\", ... Exit status 1 when fewer\n"
+    "frames than asked were written.";
 
 struct ExtractOptions {
     std::string video;
     video::ExtractionSettings settings;
     std::optional<int64_t> position;
-    bool directoryGiven = false;
+    bool fields = false;
+    bool noFields = false;
+    bool makeFolder = false;
 };
 
-void PrintUsage(std::FILE* out) {
-    std::fprintf(out,
-                 "Usage: lumivex-cli %s\n\n"
-                 "Writes COUNT consecutive distinct frames around POSITION to DIR as\n"
-                 "\"LMVX 000.bmp\", \"LMVX 001.bmp\", ... (the reference frame ends in \"ref\"),\n"
-                 "or each frame as its two interlaced fields \"...a.bmp\" and \"...b.bmp\".\n\n"
-                 "  -d, --directory DIR  folder that receives the pictures (must exist)\n"
-                 "  --at POSITION        frame number, or 100-ns units for videos without a\n"
-                 "                       constant frame rate (default: the middle)\n"
-                 "  --count N            1 ... 30 frames (default 5)\n"
-                 "  --fields             write the two fields of each frame (default)\n"
-                 "  --no-fields          write whole frames\n\n"
-                 "Exit status 1 when nothing could be extracted or a file could not be written.\n",
-                 kUsage);
-}
-
-int UsageError(const std::string& message) {
-    std::fprintf(stderr, "lumivex-cli extract: %s\n", message.c_str());
-    PrintUsage(stderr);
-    return 2;
-}
-
-// Takes the value of option; an empty optional means a usage error was reported.
-std::optional<int> TakeOption(const std::string& option, const std::string& value,
-                              ExtractOptions& options) {
-    if (option == "-d" || option == "--directory") {
-        options.settings.directory = value;
-        options.directoryGiven = true;
-    } else if (option == "--at") {
-        options.position = ParsePosition(value);
-        if (!options.position) {
-            return UsageError("--at needs a position from 0, not " + value);
+// The folder exists (or, with --mkdir, is made) and takes files.
+std::optional<Failure> CheckFolder(const ExtractOptions& options) {
+    const std::string& folder = options.settings.directory;
+    std::error_code error;
+    if (options.makeFolder && !std::filesystem::is_directory(folder, error)) {
+        std::filesystem::create_directories(folder, error);
+        if (error) {
+            return Failure{1, folder + ": the folder cannot be made (" +
+                                  CommandLineText(error.message()) + ")"};
         }
-    } else {
-        const std::optional<int32_t> count = ParseCount(value);
-        if (!count || *count < video::kMinExtractCount || *count > video::kMaxExtractCount) {
-            return UsageError("Please enter an integer between 1 and 30.");
-        }
-        options.settings.frameCount = *count;
+    }
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) {
+        return Failure{1, folder + ": the folder does not exist (give --mkdir to make it)"};
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return Failure{1, folder + ": is not a folder"};
+    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        return Failure{1, folder + ": the folder cannot be written (" + ReasonText(errno) + ")"};
     }
     return std::nullopt;
 }
 
-// The exit status of a usage error, or nothing when the arguments are complete.
-std::optional<int> ParseArguments(const std::vector<std::string>& args, ExtractOptions& options) {
-    std::vector<std::string> inputs;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            PrintUsage(stdout);
-            return 0;
-        } else if (arg == "--fields" || arg == "--no-fields") {
-            options.settings.separateFields = arg == "--fields";
-        } else if (arg == "-d" || arg == "--directory" || arg == "--at" || arg == "--count") {
-            if (i + 1 >= args.size()) {
-                return UsageError(arg + " needs a value");
-            }
-            if (std::optional<int> status = TakeOption(arg, args[++i], options)) {
-                return status;
-            }
-        } else if (!arg.empty() && arg[0] == '-') {
-            return UsageError("unknown option " + arg);
-        } else {
-            inputs.push_back(arg);
-        }
+// The video's position to work around: --at, checked against the video's length, or the middle.
+std::optional<Failure> ChoosePosition(const ExtractOptions& options,
+                                      const video::VideoPageModel& page, int64_t& position) {
+    page.CurrentPosition(position);
+    if (!options.position) {
+        return std::nullopt;
     }
-    if (inputs.size() != 1) {
-        return UsageError("give exactly one video");
+    const int64_t last = page.Duration() > 0 ? page.Duration() - 1 : 0;
+    if (*options.position > last) {
+        return Failure{2, "--at: " + std::to_string(*options.position) + " is out of range (0 to " +
+                              std::to_string(last) + " for " + options.video + ")"};
     }
-    if (!options.directoryGiven || options.settings.directory.empty()) {
-        return UsageError("no output folder given (-d DIR)");
-    }
-    options.video = inputs[0];
+    position = *options.position;
     return std::nullopt;
 }
 
-int RunExtract(const std::vector<std::string>& args) {
-    ExtractOptions options;
-    if (std::optional<int> status = ParseArguments(args, options)) {
-        return *status;
+// Prints the summary and the problems of the extraction; its exit status.
+int Finish(const ExtractOptions& options, const video::ExtractionReport& report,
+           const CollectingMessageSink& messages) {
+    FileMessageSink problems(options.video);
+    // The last message is the summary when frames were gathered; everything else is a problem.
+    const size_t summary = report.gatheredFrames ? messages.messages.size() - 1 : SIZE_MAX;
+    for (size_t i = 0; i < messages.messages.size(); ++i) {
+        if (i != summary) {
+            problems.ShowMessage(messages.messages[i]);
+        } else if (!Globals().quiet || !report.failedFiles.empty()) {
+            std::printf("%s\n", messages.messages[i].c_str());
+        }
     }
-    StderrMessageSink errors;
+    if (!report.gatheredFrames || !report.failedFiles.empty() || report.framesWritten <= 0) {
+        return 1;
+    }
+    const int32_t asked = options.settings.frameCount;
+    if (report.framesWritten < asked) {
+        return Report(Failure{1, options.video + ": only " + std::to_string(report.framesWritten) +
+                                     " of the " + std::to_string(asked) +
+                                     " frames asked for were written (the video ends before "
+                                     "the others)"});
+    }
+    return 0;
+}
+
+int RunExtract(ExtractOptions& options) {
+    options.settings.separateFields = !options.noFields;
+    if (std::optional<Failure> failure = CheckFolder(options)) {
+        return Report(*failure);
+    }
+    FileMessageSink errors(options.video);
     EnhanceJob job;
     job.videoPath = options.video;
     job.inputKind = kInputVideoChosen;
     video::VideoPageModel page;
     const video::LoadOutcome outcome = page.Load(job, errors);
     if (outcome == video::LoadOutcome::kNothingToLoad) {
-        errors.ShowMessage("Cannot open " + options.video);
+        errors.ShowMessage("cannot be opened (" + ReasonText(ENOENT) + ")");
     }
     if (outcome != video::LoadOutcome::kLoaded || !page.CanGather()) {
         return 1;
     }
     int64_t position = 0;
-    page.CurrentPosition(position);
-    if (options.position) {
-        position = *options.position;
+    if (std::optional<Failure> failure = ChoosePosition(options, page, position)) {
+        return Report(*failure);
     }
     CollectingMessageSink messages;
     const video::ExtractionReport report =
         video::ExtractFramesAt(options.video, position, page.Format(), options.settings, messages);
-    // The last message is the summary when frames were gathered; everything else is an error.
-    const size_t summary = report.gatheredFrames ? messages.messages.size() - 1 : SIZE_MAX;
-    for (size_t i = 0; i < messages.messages.size(); ++i) {
-        if (i == summary) {
-            std::printf("%s\n", messages.messages[i].c_str());
-        } else {
-            errors.ShowMessage(messages.messages[i], messages.captions[i]);
-        }
-    }
-    const bool complete =
-        report.gatheredFrames && report.failedFiles.empty() && report.framesWritten > 0;
-    return complete ? 0 : 1;
+    return Finish(options, report, messages);
+}
+
+CommandRunner DefineExtract(CLI::App& app) {
+    auto options = std::make_shared<ExtractOptions>();
+    ExtractOptions& o = *options;
+    app.add_option("VIDEO", o.video, "the video (.avi, .mpg and what else FFmpeg opens)")
+        ->required();
+    AddValue(app, "-d,--directory", o.settings.directory, "DIR",
+             "the folder that receives the pictures (it must exist, or give --mkdir)")
+        ->required();
+    AddFlag(app, "--mkdir", o.makeFolder, "make DIR (and its parents) when it does not exist");
+    AddValue(app, "--at", o.position, "POSITION",
+             "the frame (or 100-ns time) to extract around (default: the middle)")
+        ->check(WholeNumberIn(0, std::numeric_limits<int64_t>::max()));
+    AddValue(app, "--count", o.settings.frameCount, "N",
+             "how many frames, " + std::to_string(video::kMinExtractCount) + " to " +
+                 std::to_string(video::kMaxExtractCount) + " (default 5)")
+        ->check(WholeNumberIn(video::kMinExtractCount, video::kMaxExtractCount));
+    CLI::Option* fields =
+        AddFlag(app, "--fields", o.fields, "write the two fields of each frame (default)");
+    AddFlag(app, "--no-fields", o.noFields, "write whole frames")->excludes(fields);
+    app.footer(kFooter);
+    return [options] { return RunExtract(*options); };
 }
 
 }  // namespace
 
 LUMIVEX_CLI_COMMAND("extract", kUsage,
                     "Writes the frames around a position of a video to numbered BMP files.",
-                    &RunExtract);
+                    kExample, &DefineExtract);
 
 }  // namespace lumivex::cli

@@ -1,9 +1,15 @@
-// lumivex-cli info [--json] FILE...: what the picture codecs make of each file.
+// lumivex-cli info [--json] FILE...: what the picture codecs and the video decoder make of each
+// file.
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/cli_json.h"
+#include "cli/cli_messages.h"
+#include "cli/cli_options.h"
 #include "cli/cli_video.h"
 #include "cli/command.h"
 #include "image/read_image.h"
@@ -13,20 +19,19 @@
 namespace lumivex::cli {
 namespace {
 
-constexpr const char* kUsage = "info [--json] FILE...";
+constexpr char kUsage[] = "[OPTIONS] FILE...";
+constexpr char kExample[] = "lumivex-cli info --json photo.jpg clip.avi";
+constexpr char kFooter[] =
+    "Of each picture (BMP, JPEG, PNG or TIFF, chosen by the extension): its format, width,\n"
+    "height, bits per pixel and resolution in dpi. Of each video: its size, frames, seconds,\n"
+    "time format, duration, vertical factor, interlacing, and whether the desktop application\n"
+    "opens it (it refuses videos smaller than 100 x 100). Exit status 1 when any file could\n"
+    "not be read.";
 
-void PrintUsage(std::FILE* out) {
-    std::fprintf(out,
-                 "Usage: lumivex-cli %s\n\n"
-                 "Reads each picture (BMP, JPEG, PNG or TIFF, chosen by the extension) and prints\n"
-                 "its format, width, height, bits per pixel and horizontal and\n"
-                 "vertical resolution in dpi. Of each video: its size, frames, seconds, time\n"
-                 "format, duration, vertical factor, interlacing, and whether the desktop\n"
-                 "application opens it (it refuses videos smaller than 100 x 100).\n\n"
-                 "  --json   one JSON object per line instead of text\n\n"
-                 "Exit status 1 when any file could not be read.\n",
-                 kUsage);
-}
+struct InfoOptions {
+    std::vector<std::string> files;
+    bool json = false;
+};
 
 // Prints one file's line; false when it could not be read.
 bool ReportFile(const std::string& path, bool json) {
@@ -44,7 +49,7 @@ bool ReportFile(const std::string& path, bool json) {
             line.Add("height", image.Height()).Add("bits", image.BitsPerPixel());
             line.Add("dpi_x", image.HorizontalDpi()).Add("dpi_y", image.VerticalDpi());
         } else {
-            line.Add("error", error);
+            line.Add("error", CommandLineText(error));
         }
         std::printf("%s\n", line.Text().c_str());
     } else if (ok) {
@@ -52,45 +57,34 @@ bool ReportFile(const std::string& path, bool json) {
                     image.Width(), image.Height(), image.BitsPerPixel(), image.HorizontalDpi(),
                     image.VerticalDpi());
     } else {
-        std::fprintf(stderr, "lumivex-cli: %s: %s\n", path.c_str(), error.c_str());
+        PrintProblem(path, "cannot be read (" + CommandLineText(error) + ")");
     }
     return ok;
 }
 
-int RunInfo(const std::vector<std::string>& args) {
-    bool json = false;
-    std::vector<std::string> files;
-    bool optionsEnded = false;
-    for (const std::string& arg : args) {
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            files.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--json") {
-            json = true;
-        } else if (arg == "--help" || arg == "-h") {
-            PrintUsage(stdout);
-            return 0;
-        } else {
-            std::fprintf(stderr, "lumivex-cli info: unknown option '%s'\n", arg.c_str());
-            PrintUsage(stderr);
-            return 2;
-        }
-    }
-    if (files.empty()) {
-        PrintUsage(stderr);
-        return 2;
-    }
+int RunInfo(const InfoOptions& options) {
     bool allRead = true;
-    for (const std::string& file : files)
-        allRead = ReportFile(file, json) && allRead;
+    for (const std::string& file : options.files) {
+        allRead = ReportFile(file, options.json) && allRead;
+    }
     std::fflush(stdout);
     return allRead ? 0 : 1;
 }
 
+CommandRunner DefineInfo(CLI::App& app) {
+    auto options = std::make_shared<InfoOptions>();
+    app.add_option("FILE", options->files, "pictures (BMP, JPEG, PNG, TIFF) or videos")
+        ->required()
+        ->option_text("...");
+    AddFlag(app, "--json", options->json, "one JSON object per line instead of text");
+    app.footer(kFooter);
+    return [options] { return RunInfo(*options); };
+}
+
 }  // namespace
 
-LUMIVEX_CLI_COMMAND("info", kUsage, "Show format, size, depth and resolution of pictures.",
-                    &RunInfo);
+LUMIVEX_CLI_COMMAND("info", kUsage,
+                    "Shows format, size, depth and resolution of pictures, and what a video holds.",
+                    kExample, &DefineInfo);
 
 }  // namespace lumivex::cli

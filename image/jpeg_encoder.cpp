@@ -1,15 +1,17 @@
 // Encoding through libjpeg. No function here holds an object with a destructor: a fatal library
 // error longjmps from deep inside these calls back to EncodeJpegPixels.
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
+#include "image/jpeg_codec.h"
 #include "image/jpeg_library.h"
 
 namespace lumivex {
 
 namespace {
 
-constexpr int kQuality = 75;
+std::atomic<int> g_quality{kDefaultJpegQuality};
 
 // The JFIF density field holds 16 bits; larger resolutions are stored as the largest it holds.
 UINT16 DensityFromDpi(int32_t dpi) {
@@ -30,6 +32,14 @@ void WriteAllLines(j_compress_ptr info, const RgbImage* image) {
 
 }  // namespace
 
+void SetJpegQuality(int quality) {
+    g_quality = std::clamp(quality, 1, 100);
+}
+
+int JpegQuality() {
+    return g_quality.load();
+}
+
 bool EncodeJpegPixels(JpegEncodeState* state, ImageStream* stream, const RgbImage* image) {
     state->info.err = SetUpJpegErrors(&state->errors);
     if (setjmp(state->errors.jump)) {
@@ -43,7 +53,7 @@ bool EncodeJpegPixels(JpegEncodeState* state, ImageStream* stream, const RgbImag
     state->info.input_components = 3;
     state->info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&state->info);
-    jpeg_set_quality(&state->info, kQuality, TRUE);
+    jpeg_set_quality(&state->info, JpegQuality(), TRUE);
     state->info.density_unit = 1;
     state->info.X_density = DensityFromDpi(image->HorizontalDpi());
     state->info.Y_density = DensityFromDpi(image->VerticalDpi());

@@ -41,7 +41,7 @@ struct JpegEncodeState {
 // partial picture, which the caller releases.
 bool DecodeJpegPixels(JpegDecodeState* state, ImageStream* stream, RgbImage* image);
 
-// Encodes a 24-bit image at quality 75 with baseline tables and the image's dpi as the JFIF
+// Encodes a 24-bit image at JpegQuality() with baseline tables and the image's dpi as the JFIF
 // density. False on any fatal library error (state->errors.message says why).
 bool EncodeJpegPixels(JpegEncodeState* state, ImageStream* stream, const RgbImage* image);
 

@@ -30,7 +30,8 @@ for f in bin/lumivex bin/lumivex-cli share/lumivex/help/index.html \
     "share/lumivex/profiles/2x enlargement.ini" share/applications/lumivex.desktop \
     share/icons/hicolor/scalable/apps/lumivex.svg share/icons/hicolor/256x256/apps/lumivex.png \
     share/metainfo/example.corvanes.Lumivex.metainfo.xml share/man/man1/lumivex.1 \
-    share/man/man1/lumivex-cli.1 share/bash-completion/completions/lumivex-cli; do
+    share/man/man1/lumivex-cli.1 share/bash-completion/completions/lumivex-cli \
+    share/zsh/vendor-completions/_lumivex-cli; do
     [[ -f "$usr/$f" ]] || fail "missing /usr/$f"
 done
 

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential g++ clang libclang-rt-14-dev cmake ninja-build pkg-config git
-    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
     libjpeg62-turbo-dev libjpeg-turbo-progs libspng-dev libtiff-dev
     qt6-base-dev libgl-dev
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg

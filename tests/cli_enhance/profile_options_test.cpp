@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/cli_profile_options.h"
 
 namespace lumivex::cli {
@@ -24,26 +26,38 @@ TEST(ProfileOptionsTest, SizesAndCountsAreWholeNumbers) {
     EXPECT_FALSE(ParseCount("99999999999"));
 }
 
+// Each line: the options, and whether they parse.
 TEST(ProfileOptionsTest, ValuesAndCombinationsAreChecked) {
-    ProfileOptions options;
-    EXPECT_TRUE(TakeProfileOption("--scale", "1.5", options));
-    EXPECT_FALSE(TakeProfileOption("--scale", "0", options));
-    EXPECT_FALSE(TakeProfileOption("--scale", "2x", options));
-    EXPECT_FALSE(TakeProfileOption("--scale", "inf", options));
-    EXPECT_FALSE(TakeProfileOption("--proportional", "True", options));
-    EXPECT_FALSE(TakeProfileOption("--max-size", "big", options));
-
-    ProfileOptions both;
-    TakeProfileOption("--scale", "2", both);
-    TakeProfileOption("--profile", "x", both);
-    EXPECT_TRUE(CheckProfileOptions(both));
-    ProfileOptions lonely;
-    TakeProfileOption("--proportional", "false", lonely);
-    EXPECT_TRUE(CheckProfileOptions(lonely));
-    ProfileOptions box;
-    TakeProfileOption("--max-size", "800x600", box);
-    TakeProfileOption("--proportional", "false", box);
-    EXPECT_FALSE(CheckProfileOptions(box));
+    const struct {
+        std::vector<std::string> args;
+        bool accepted;
+    } cases[] = {
+        {{"--scale", "1.5"}, true},
+        {{"--scale", "0"}, false},
+        {{"--scale", "2x"}, false},
+        {{"--scale", "inf"}, false},
+        {{"--profile", ""}, false},
+        {{"--proportional", "True", "--max-size", "800x600"}, false},
+        {{"--max-size", "big"}, false},
+        {{"--scale", "2", "--profile", "x"}, false},
+        {{"--profile", "x", "--max-size", "800x600"}, false},
+        {{"--proportional", "false"}, false},
+        {{"--max-size", "800x600", "--proportional", "false"}, true},
+        {{"--scale", "2", "--scale", "3"}, false},
+    };
+    for (const auto& c : cases) {
+        CLI::App app;
+        ProfileOptions options;
+        DefineProfileOptions(app, options);
+        std::vector<std::string> reversed(c.args.rbegin(), c.args.rend());
+        bool parsed = true;
+        try {
+            app.parse(reversed);
+        } catch (const CLI::ParseError&) {
+            parsed = false;
+        }
+        EXPECT_EQ(parsed, c.accepted) << testing::PrintToString(c.args);
+    }
 }
 
 TEST(ProfileOptionsTest, ResolvesAdHocNamedAndDefaultProfiles) {
@@ -70,7 +84,8 @@ TEST(ProfileOptionsTest, ResolvesAdHocNamedAndDefaultProfiles) {
     named.profile = "no such profile";
     const auto problem = ResolveProfile(named, list, params, &label);
     ASSERT_TRUE(problem);
-    EXPECT_NE(problem->find("\"Wide Box\""), std::string::npos);
+    EXPECT_EQ(problem->status, 2);
+    EXPECT_NE(problem->message.find("\"Wide Box\""), std::string::npos);
 
     ProfileOptions box;
     box.maxSize = "800x600";
@@ -83,11 +98,12 @@ TEST(ProfileOptionsTest, ResolvesAdHocNamedAndDefaultProfiles) {
     EXPECT_FALSE(ResolveProfile(scale, list, params, &label));
     EXPECT_EQ(ComputeOutputSize(640, 480, 1.0, params), (OutputSize{960, 720}));
 
-    // A profile file that cannot be read sizes like an empty profile.
+    // A profile file that cannot be read is a failure of the command.
     ProfileOptions missing;
     missing.profile = folder + "/missing.ini";
-    EXPECT_FALSE(ResolveProfile(missing, list, params, &label));
-    EXPECT_EQ(ComputeOutputSize(640, 480, 1.0, params), (OutputSize{1280, 960}));
+    const auto unread = ResolveProfile(missing, list, params, &label);
+    ASSERT_TRUE(unread);
+    EXPECT_EQ(unread->status, 1);
     std::filesystem::remove_all(folder);
 }
 

@@ -29,13 +29,13 @@ check "info --json reports the EXIF dpi" 0 0 "$out" \
     '"format": "jpeg", "width": 451, "height": 300, "bits": 24, "dpi_x": 71, "dpi_y": 71\}$'
 
 out=$("$cli" info --json "$data/bmp/b/badwidth.bmp" "$work/none.bmp" "$work/x.gif" 2>/dev/null)
-check "info --json, unreadable files" 1 $? "$out" '"error": "Unknown file format"\}'
-check "info --json, missing file" 1 1 "$out" '"path": "[^"]*none.bmp", "error": "No such file or directory"\}'
+check "info --json, unreadable files" 1 $? "$out" '"error": "unknown file format"\}'
+check "info --json, missing file" 1 1 "$out" '"path": "[^"]*none.bmp", "error": "no such file or directory"\}'
 
 out=$("$cli" info "$data/jpeg/m_grey.jpg" 2>&1)
 check "info text" 0 $? "$out" 'm_grey.jpg: jpeg, 512 x 512, 8 bits, 1 x 1 dpi'
 out=$("$cli" info "$data/jpeg/m_png_named_jpg.jpg" 2>&1 >/dev/null)
-check "info text error on stderr" 1 $? "$out" 'm_png_named_jpg.jpg: Not a JPEG file'
+check "info text error on stderr" 1 $? "$out" '^lumivex-cli: [^ ]*m_png_named_jpg.jpg: cannot be read \(not a JPEG file'
 
 "$cli" info >/dev/null 2>&1
 check "info without files" 2 $?
@@ -61,15 +61,15 @@ out=$("$cli" info --json "$work/photo.tif" "$work/photo.png" 2>&1)
 check "convert to TIFF keeps the dpi" 0 $? "$out" '"format": "tiff", "width": 451, "height": 300, "bits": 24, "dpi_x": 300'
 check "convert TIFF to PNG keeps the dpi" 0 0 "$out" '"format": "png", "width": 451, "height": 300, "bits": 24, "dpi_x": 300'
 out=$("$cli" convert "$data/png/im_rgba16.png" "$work/photo.gif" 2>&1)
-check "an extension that names no format is refused" 2 $? "$out" 'use BMP \(.bmp\), JPEG \(.jpg, .jpeg\), PNG \(.png\), TIFF \(.tif, .tiff\)$'
+check "an extension that names no format is refused" 2 $? "$out" 'photo.gif: no picture format is written under this name \(the formats are BMP \(.bmp\), JPEG \(.jpg, .jpeg\), PNG \(.png\), TIFF \(.tif, .tiff\)\)$'
 check "nothing is written under a refused name" 1 "$(test -e "$work/photo.gif"; echo $?)"
 
 echo "precious" >"$work/keep.bmp"
 out=$("$cli" convert "$data/bmp/b/badwidth.bmp" "$work/keep.bmp" 2>&1)
-check "convert of an unreadable file" 1 $? "$out" 'cannot read .*badwidth.bmp'
+check "convert of an unreadable file" 1 $? "$out" 'badwidth.bmp: cannot be read \('
 check "the old output is untouched" 0 0 "$(cat "$work/keep.bmp")" '^precious$'
 out=$("$cli" convert "$data/bmp/g/pal8.bmp" "$work/no/such/dir/out.bmp" 2>&1)
-check "convert to an impossible path" 1 $? "$out" 'No such file or directory'
+check "convert to an impossible path" 1 $? "$out" 'out.bmp: cannot be written \(the folder .*/no/such/dir does not exist\)'
 "$cli" convert "$data/bmp/g/pal8.bmp" >/dev/null 2>&1
 check "convert with one path" 2 $?
 

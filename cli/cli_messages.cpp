@@ -1,0 +1,58 @@
+#include "cli/cli_messages.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+
+#include "cli/cli_paths.h"
+
+namespace lumivex::cli {
+
+namespace {
+
+constexpr char kErrorPrefix[] = "ERROR:";
+
+std::string Trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \n");
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \n") - first + 1);
+}
+
+}  // namespace
+
+void PrintProblem(const std::string& subject, const std::string& text) {
+    if (subject.empty()) {
+        std::fprintf(stderr, "lumivex-cli: %s\n", text.c_str());
+    } else {
+        std::fprintf(stderr, "lumivex-cli: %s: %s\n", subject.c_str(), text.c_str());
+    }
+}
+
+std::string CommandLineText(std::string text) {
+    text = Trimmed(text);
+    if (text.rfind(kErrorPrefix, 0) == 0) {
+        text = Trimmed(text.substr(sizeof kErrorPrefix - 1));
+    }
+    if (!text.empty() && text.back() == '.') {
+        text.pop_back();
+    }
+    return LowerFirst(text);
+}
+
+void FileMessageSink::ShowMessage(const std::string& text, const std::string& /*caption*/,
+                                  MessageIcon /*icon*/) {
+    shown_ = true;
+    PrintProblem(subject_, CommandLineText(text));
+}
+
+int Report(const Failure& failure) {
+    if (failure.status == 2) {
+        throw CLI::ValidationError(failure.message);
+    }
+    PrintProblem({}, failure.message);
+    return failure.status;
+}
+
+}  // namespace lumivex::cli

@@ -1,0 +1,55 @@
+#include "tests/cli_enhance/cli_process.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+extern char** environ;
+
+namespace lumivex::testing_cli {
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+pid_t StartCli(const std::vector<std::string>& args, const std::string& folder) {
+    std::vector<std::string> all = {LUMIVEX_CLI_PATH};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : all) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, (folder + "/stdout.txt").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, (folder + "/stderr.txt").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = -1;
+    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+CliResult WaitCli(pid_t pid, const std::string& folder) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    CliResult result;
+    result.out = ReadText(folder + "/stdout.txt");
+    result.err = ReadText(folder + "/stderr.txt");
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+CliResult RunCli(const std::vector<std::string>& args, const std::string& folder) {
+    return WaitCli(StartCli(args, folder), folder);
+}
+
+}  // namespace lumivex::testing_cli
