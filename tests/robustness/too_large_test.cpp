@@ -131,7 +131,7 @@ TEST_F(TooLarge, AHeaderThatIsWrongRatherThanLargeSaysWhatIsWrong) {
 #ifdef LUMIVEX_CLI_PATH
         std::string output;
         EXPECT_EQ(RunCli("info '" + path + "'", output), 1);
-        EXPECT_EQ(output, "lumivex-cli: " + path + ": " + c.says + "\n");
+        EXPECT_EQ(output, "lumivex-cli: " + path + ": cannot be read (" + c.says + ")\n");
 #endif
     }
 }
