@@ -18,6 +18,7 @@
 #include "cli/cli_paths.h"
 #include "cli/command.h"
 #include "job/job.h"
+#include "video/enhance_frames.h"
 #include "video/frame_extraction.h"
 #include "video/video_page_model.h"
 
@@ -72,10 +73,9 @@ std::optional<Failure> ChoosePosition(const ExtractOptions& options,
     if (!options.position) {
         return std::nullopt;
     }
-    const int64_t last = page.Duration() > 0 ? page.Duration() - 1 : 0;
-    if (*options.position > last) {
-        return Failure{2, "--at: " + std::to_string(*options.position) + " is out of range (0 to " +
-                              std::to_string(last) + " for " + options.video + ")"};
+    if (*options.position < 0 || *options.position > page.Duration()) {
+        return Failure{
+            2, options.video + ": " + video::PositionRangeText(*options.position, page.Duration())};
     }
     position = *options.position;
     return std::nullopt;

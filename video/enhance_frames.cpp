@@ -91,6 +91,11 @@ std::string VideoSizeRefusal(int32_t width, int32_t height, bool fields) {
                    : whole + " pixels.");
 }
 
+std::string PositionRangeText(int64_t position, int64_t duration) {
+    return "--at: " + std::to_string(position) + " is out of range (0 to " +
+           std::to_string(duration) + ")";
+}
+
 bool GatherVideoFramesIntoJob(EnhanceJob& job, const std::string& path,
                               const VideoEnhanceOptions& options, MessageSink& messages,
                               std::string* refusal) {
@@ -102,6 +107,12 @@ bool GatherVideoFramesIntoJob(EnhanceJob& job, const std::string& path,
     if (!tooSmall.empty()) {
         if (refusal != nullptr) {
             *refusal = tooSmall;
+        }
+        return false;
+    }
+    if (options.position && (*options.position < 0 || *options.position > page.Duration())) {
+        if (refusal != nullptr) {
+            *refusal = PositionRangeText(*options.position, page.Duration());
         }
         return false;
     }

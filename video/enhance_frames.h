@@ -39,10 +39,15 @@ struct VideoEnhanceOptions {
 // with the width cut to a multiple of 4); empty when it can.
 std::string VideoSizeRefusal(int32_t width, int32_t height, bool fields);
 
+// The command line's words for a position outside 0 ... duration (the last position gathers
+// around the last frame).
+std::string PositionRangeText(int64_t position, int64_t duration);
+
 // For the command line: loads path as the "Video" page would (with its checks and messages, but
 // down to the engine's smallest size instead of the page's 100 x 100) and gathers the frames
-// around the position. False when the video cannot be loaded, is too small (*refusal then holds
-// VideoSizeRefusal's text, nothing is shown) or nothing could be gathered; other reasons were
+// around the position. False when the video cannot be loaded, is too small or the position lies
+// outside it (*refusal then holds VideoSizeRefusal's or PositionRangeText's text, nothing is
+// shown) or nothing could be gathered; other reasons were
 // shown through messages (a missing file: "Cannot open").
 bool GatherVideoFramesIntoJob(EnhanceJob& job, const std::string& path,
                               const VideoEnhanceOptions& options, MessageSink& messages,

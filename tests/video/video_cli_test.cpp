@@ -136,7 +136,7 @@ TEST(VideoCli, ExtractWritesFieldsOrFrames) {
 }
 
 // Each line: the arguments after "extract VIDEO", the status, what stderr holds and how many
-// files the folder then has. The 30-frame video's positions run from 0 to 29.
+// files the folder then has. The 30-frame video's positions run from 0 to 30.
 TEST(VideoCli, ExtractRefusesOrFallsShortWithAReason) {
     const std::string video = Quoted(testing::MjpegVideo());
     const std::string audio = Quoted(std::string(LUMIVEX_TEST_DATA) + "/video/b_audio_only.mpg");
@@ -151,7 +151,7 @@ TEST(VideoCli, ExtractRefusesOrFallsShortWithAReason) {
          "/missing: the folder does not exist (give --mkdir to make it)\n", 0},
         {video, "-d {} --count 31", 2, "lumivex-cli: --count: 31 is out of range (1 to 30)\n", 0},
         {video, "-d {} --count 0", 2, "lumivex-cli: --count: 0 is out of range (1 to 30)\n", 0},
-        {video, "-d {} --at 99", 2, "lumivex-cli: --at: 99 is out of range (0 to 29 for ", 0},
+        {video, "-d {} --at 99", 2, "counting.avi: --at: 99 is out of range (0 to 30)\n", 0},
         {video, "-d {} --at 29 --count 30 --no-fields", 1,
          ": only 15 of the 30 frames asked for were written (the video ends before the others)\n",
          15},
@@ -197,7 +197,7 @@ TEST(VideoCli, EnhanceFusesTheFieldsOfFiveFrames) {
 }
 
 // At the last position of 50-frame videos (position 50) the report names the first field of the
-// last gathered frame, frame 49, as the reference.
+// last gathered frame, frame 49, as the reference; position 51 lies outside the video.
 TEST(VideoCli, EnhanceAtTheLastPositionReportsTheLastFrameAsReference) {
     const std::string data = std::string(LUMIVEX_TEST_DATA) + "/video/";
     const std::string out = Quoted(FreshFolder("cli-last") + "/out.bmp");
@@ -210,6 +210,13 @@ TEST(VideoCli, EnhanceAtTheLastPositionReportsTheLastFrameAsReference) {
                   std::string::npos)
             << name << run.out;
         EXPECT_EQ(run.out.find("Frame 2a"), std::string::npos) << name;
+        // One past the last position is refused with the range, before any gathering.
+        const CliRun past = Cli("enhance " + Quoted(data + name) + " --at 51 --quiet -o " + out);
+        EXPECT_EQ(past.status, 1) << name;
+        EXPECT_NE(past.err.find(std::string(name) + ": --at: 51 is out of range (0 to 50); nothing "
+                                                    "was written\n"),
+                  std::string::npos)
+            << past.err;
     }
 }
 
