@@ -91,11 +91,11 @@ TEST(EnhanceOutOfMemory, OtherFailuresAndCancelsNameNoMemoryShortage) {
     EXPECT_EQ(job.failure, EnhanceFailure::kNone);
 }
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 // A real lack of memory: a 9000 × 9000 result (243 MB) fits in 1 GiB of address space, the
 // quality reconstruction's working planes beside it (several real-valued planes of that size)
 // do not; the standard engine's (under 800 MB for any output within the picture limit) would.
-// The sanitizer runtime needs far more address space than that just to start, so this runs only
+// The sanitizer runtimes need far more address space than that just to start, so this runs only
 // in builds without it; the injected limit above stands in for it there.
 [[noreturn]] void RunUnderAddressSpaceLimit() {
     const rlimit limit{rlim_t{1} << 30, rlim_t{1} << 30};
@@ -113,8 +113,8 @@ TEST(EnhanceOutOfMemory, OtherFailuresAndCancelsNameNoMemoryShortage) {
 #endif
 
 TEST(EnhanceOutOfMemoryDeathTest, UnderAnAddressSpaceLimitALargeRunFailsWithItsMessage) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the sanitizer runtime cannot start within an address-space limit";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizer runtimes cannot start within an address-space limit";
 #else
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(RunUnderAddressSpaceLimit(), ::testing::ExitedWithCode(0),
