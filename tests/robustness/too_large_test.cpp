@@ -167,7 +167,7 @@ TEST_F(TooLarge, CommandLineRunOutOfMemorySaysSoAndWritesNothing) {
     EXPECT_EQ(RunCli("enhance --quiet --method quality --scale 90" + inputs + " -o '" + out + "'",
                      output, "ulimit -v 1048576 && exec "),
               1);
-    EXPECT_EQ(output, "lumivex-cli enhance: not enough memory for a 9000 × 9000 result\n");
+    EXPECT_EQ(output, "lumivex-cli: not enough memory for a 9000 × 9000 result\n");
     EXPECT_FALSE(fs::exists(out));
 }
 #endif
