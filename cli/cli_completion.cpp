@@ -223,8 +223,8 @@ std::string BashScript(const CLI::App& app) {
 
 // ---- zsh ----
 
-// Text inside a single-quoted _arguments spec: no quote, and special (the spec's own brackets
-// or colons) escaped.
+// Text inside one single-quoted _arguments entry: no quote, and special (the entry's own
+// brackets or colons) escaped.
 std::string ZshEscaped(const std::string& text, const std::string& special) {
     std::string escaped;
     for (const char c : text) {
