@@ -23,13 +23,8 @@ void RunMethod(EnhanceJob& job, std::vector<uint8_t*>& pointers, const EngineInp
                                              out.width, out.height, QualityOptions{}, job.observer);
     if (finished) {
         job.progress.status = kEnhanceSucceeded;
-    } else if (job.progress.cancel) {
-        job.progress.status = kEnhanceCancelled;
     } else {
-        // The reconstruction reports memory running out as false. Every size it cannot
-        // process was refused before the run (EnhancementRefusal), so that is what is left.
-        job.failure = EnhanceFailure::kOutOfMemory;
-        job.progress.status = kEnhanceFailed;
+        job.progress.status = job.progress.cancel ? kEnhanceCancelled : kEnhanceFailed;
     }
 }
 

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <new>
 #include <utility>
 #include <vector>
 
@@ -363,12 +362,8 @@ bool ReconstructQuality(EnhanceProgress& progress, uint8_t** framePointers, int3
     if (reference >= 1) {
         std::swap(framePointers[0], framePointers[reference]);
     }
-    try {
-        QualityRun run(progress, framePointers, n, width, height, outWidth, outHeight, options);
-        return run.Run(reference, outPixels, observer);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    QualityRun run(progress, framePointers, n, width, height, outWidth, outHeight, options);
+    return run.Run(reference, outPixels, observer);
 }
 
 }  // namespace lumivex

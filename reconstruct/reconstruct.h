@@ -48,9 +48,9 @@ struct QualityOptions {
 // rows of outWidth × 3 bytes, overwritten. Progress percentages go to progress.status (they move
 // at least once per frame and iteration); cancel is honoured within one iteration. Returns true
 // when it ran to the end, false on cancel, on a size it cannot process (RegistrationSizeSupported
-// for more than one frame) or when memory runs out. The observer hears every non-reference frame
-// with the weight the data term gave it (RegistrationReport::weight). The result is the same
-// bytes for any number of engine threads.
+// for more than one frame); std::bad_alloc leaves it when memory runs out. The observer hears every
+// non-reference frame with the weight the data term gave it (RegistrationReport::weight). The
+// result is the same bytes for any number of engine threads.
 bool ReconstructQuality(EnhanceProgress& progress, uint8_t** framePointers, int32_t n,
                         int32_t width, int32_t height, int32_t reference, uint8_t* outPixels,
                         int32_t outWidth, int32_t outHeight, const QualityOptions& options,
