@@ -5,7 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <type_traits>
+#include <utility>
 
 namespace lumivex::engine {
 
@@ -37,22 +41,41 @@ using BytePlane = Plane<uint8_t>;
 using IntPlane = Plane<int32_t>;
 using RealPlane = Plane<double>;
 
+// Frees what calloc gave.
+struct FreeStorage {
+    void operator()(void* p) const { std::free(p); }
+};
+
+// Zero-filled storage of count samples. calloc rather than a value-initialised vector: large
+// blocks come straight from the system already zeroed, so no thread clears them up front and
+// their pages are first touched by whichever (possibly parallel) stage writes them.
+template <typename T>
+std::unique_ptr<T, FreeStorage> ZeroedStorage(size_t count) {
+    static_assert(std::is_trivially_copyable_v<T>, "samples are plain numbers");
+    if (count == 0) {
+        return nullptr;
+    }
+    void* p = std::calloc(count, sizeof(T));
+    if (p == nullptr) {
+        throw std::bad_alloc();
+    }
+    return std::unique_ptr<T, FreeStorage>(static_cast<T*>(p));
+}
+
 template <typename T>
 class PlaneBuffer {
 public:
     PlaneBuffer() = default;
     PlaneBuffer(int32_t rows, int32_t cols, int32_t channels)
-        : storage_(static_cast<size_t>(rows) * static_cast<size_t>(cols) *
-                   static_cast<size_t>(channels)),
-          plane_{rows, cols, channels, storage_.data()} {}
+        : storage_(ZeroedStorage<T>(static_cast<size_t>(rows) * static_cast<size_t>(cols) *
+                                    static_cast<size_t>(channels))),
+          plane_{rows, cols, channels, storage_.get()} {}
     PlaneBuffer(const PlaneBuffer&) = delete;
     PlaneBuffer& operator=(const PlaneBuffer&) = delete;
     PlaneBuffer(PlaneBuffer&& other) noexcept { *this = std::move(other); }
     PlaneBuffer& operator=(PlaneBuffer&& other) noexcept {
         storage_ = std::move(other.storage_);
         plane_ = other.plane_;
-        plane_.data = storage_.data();
-        other.storage_.clear();
         other.plane_ = {};
         return *this;
     }
@@ -61,7 +84,7 @@ public:
     operator Plane<T>() const { return plane_; }
 
 private:
-    std::vector<T> storage_;
+    std::unique_ptr<T, FreeStorage> storage_;
     Plane<T> plane_;
 };
 
