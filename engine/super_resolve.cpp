@@ -47,7 +47,6 @@ struct Workspace {
           difference(oracle ? outHeight : 0, outWidth, 1),
           detailSums(oracle ? 0 : outHeight, outWidth, 1),
           frame(height, width, 3),
-          aligned(height, width, 3),
           outside(static_cast<size_t>(outWidth) * static_cast<size_t>(outHeight), 0),
           oracle(oracle) {}
 
@@ -56,7 +55,6 @@ struct Workspace {
     PlaneBuffer<double> difference;  // FuseFrame's local difference map
     PlaneBuffer<uint16_t> detailSums;
     PlaneBuffer<uint8_t> frame;
-    PlaneBuffer<uint8_t> aligned;
     std::vector<uint8_t> outside;
     PlaneBuffer<uint8_t> half;
     PlaneBuffer<uint8_t> quarter;
@@ -90,14 +88,52 @@ void Fuse(BytePlane output, Workspace& ws, int32_t accepted) {
     }
 }
 
-// The transform that maps reference positions into the frame held in ws.frame. Leaves
-// ws.aligned holding the frame warped by it.
-AffineTransform RegisterFrame(BytePlane ref, Workspace& ws, AffineTransform& shift) {
-    shift = engine::EstimateShift(ref, ws.frame, ws.half, ws.quarter, ws.eighth);
-    AffineTransform t = shift;
-    engine::WarpToFrame(ws.aligned, ws.frame, t);
-    engine::RefineAffine(t, ws.features, ws.aligned, ws.frame, ref, ws.half, ws.quarter);
-    return t;
+// One frame's registration: the whole-frame shift and the refined transform that maps
+// reference positions into the frame.
+struct Registration {
+    AffineTransform shift;
+    AffineTransform t;
+};
+
+// The scratch planes of one frame's registration, and its own copy of the feature points (the
+// tracking overwrites their offsets).
+struct RegistrationScratch {
+    RegistrationScratch(int32_t width, int32_t height)
+        : frame(height, width, 3), aligned(height, width, 3) {}
+    PlaneBuffer<uint8_t> frame;
+    PlaneBuffer<uint8_t> aligned;
+    std::vector<engine::FeaturePoint> points;
+};
+
+Registration RegisterFrame(const uint8_t* pixels, BytePlane ref, const Workspace& ws,
+                           RegistrationScratch& scratch) {
+    CopyFrame(pixels, scratch.frame);
+    CopyFrame(pixels, scratch.aligned);
+    scratch.points = ws.features;
+    Registration r;
+    r.shift = engine::EstimateShift(ref, scratch.frame, ws.half, ws.quarter, ws.eighth);
+    r.t = r.shift;
+    engine::WarpToFrame(scratch.aligned, scratch.frame, r.t);
+    engine::RefineAffine(r.t, scratch.points, scratch.aligned, scratch.frame, ref, ws.half,
+                         ws.quarter);
+    return r;
+}
+
+// Registers frames 1 … n − 1 against the prepared reference, several frames side by side (the
+// coarse pyramid levels of one frame leave threads idle). A frame's registration reads only the
+// reference, its pyramid and the frame itself, so the transforms do not depend on the order or
+// the threads. Frames not yet started when cancel arrives are skipped.
+std::vector<Registration> RegisterFrames(const EnhanceProgress& progress, uint8_t** framePointers,
+                                         int32_t n, BytePlane ref, const Workspace& ws) {
+    std::vector<Registration> registrations(static_cast<size_t>(n));
+    engine::ParallelFor(n - 1, 1, [&](int32_t begin, int32_t end) {
+        RegistrationScratch scratch(ref.cols, ref.rows);
+        for (int32_t k = begin + 1; k <= end && !CancelRequested(progress); ++k) {
+            registrations[static_cast<size_t>(k)] =
+                RegisterFrame(framePointers[k], ref, ws, scratch);
+        }
+    });
+    return registrations;
 }
 
 // The frame count and the caller's reference index, for the per-frame loop and its reports.
@@ -131,16 +167,17 @@ bool FuseFrames(EnhanceProgress& progress, uint8_t** framePointers, const RunSet
     PrepareReference(progress, ref, output, ws);
     const double limit = engine::GateLimit(baseline);
     const auto frames = static_cast<float>(setup.n - 1);
+    const std::vector<Registration> registrations =
+        RegisterFrames(progress, framePointers, setup.n, ref, ws);
     int32_t accepted = 0;
     for (int32_t k = 1; k < setup.n; ++k) {
         CopyFrame(framePointers[k], ws.frame);
-        CopyFrame(framePointers[k], ws.aligned);
         ReportProgress(progress, 10 + 85 * (k - 0.66) / frames);
         if (CancelRequested(progress)) {
             return false;
         }
-        AffineTransform shift;
-        const AffineTransform t = RegisterFrame(ref, ws, shift);
+        const AffineTransform& shift = registrations[static_cast<size_t>(k)].shift;
+        const AffineTransform& t = registrations[static_cast<size_t>(k)].t;
         engine::WarpToGrid(ws.warped, ws.frame, ws.outside.data(), t);
         ReportProgress(progress, 10 + 85 * (k - 0.33) / frames);
         if (CancelRequested(progress)) {
