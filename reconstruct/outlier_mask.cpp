@@ -52,19 +52,32 @@ void MarkCoherentOutliers(const FloatPlane& residual, float limit, std::vector<u
             MarkRow(residual, v, limit, column, over.data() + static_cast<size_t>(v) * width);
         }
     });
+    // The growth, separably: along rows into grown, then along columns into mask.
+    std::vector<uint8_t> grown(over.size());
+    ForRowBlocks(height, [&](int32_t row0, int32_t row1) {
+        for (int32_t v = row0; v < row1; ++v) {
+            const uint8_t* in = over.data() + static_cast<size_t>(v) * width;
+            uint8_t* out = grown.data() + static_cast<size_t>(v) * width;
+            for (int32_t u = 0; u < width; ++u) {
+                uint8_t any = 0;
+                for (int32_t x = std::max(0, u - kDilation);
+                     x <= std::min(width - 1, u + kDilation); ++x) {
+                    any |= in[x];
+                }
+                out[u] = any;
+            }
+        }
+    });
     mask.assign(over.size(), 0);
     ForRowBlocks(height, [&](int32_t row0, int32_t row1) {
         for (int32_t v = row0; v < row1; ++v) {
-            for (int32_t u = 0; u < width; ++u) {
-                uint8_t any = 0;
-                for (int32_t y = std::max(0, v - kDilation);
-                     y <= std::min(height - 1, v + kDilation); ++y) {
-                    for (int32_t x = std::max(0, u - kDilation);
-                         x <= std::min(width - 1, u + kDilation); ++x) {
-                        any |= over[static_cast<size_t>(y) * width + x];
-                    }
+            uint8_t* out = mask.data() + static_cast<size_t>(v) * width;
+            for (int32_t y = std::max(0, v - kDilation); y <= std::min(height - 1, v + kDilation);
+                 ++y) {
+                const uint8_t* in = grown.data() + static_cast<size_t>(y) * width;
+                for (int32_t u = 0; u < width; ++u) {
+                    out[u] |= in[u];
                 }
-                mask[static_cast<size_t>(v) * width + u] = any;
             }
         }
     });
