@@ -283,6 +283,9 @@ def all_sets():
     bag = ("jpeg/exs_olympus-d320l.jpg", 1, 0.5, 0.5)
     dog = (rug[0], 1, 0.6, 0.4, 120, 90, (1, 3, 7))
     other2 = (shelves[0], 1, 0.5, 0.5, 6)
+    # A small, moderately contrasted object that also moves in the reference.
+    cup = (coffee[0], 1, 0.5, 0.5, 70, 56, (0, 3))
+    other3 = (shelves[0], 1, 0.3, 0.6, 5)
     # name, spec, low-resolution size, held out
     return [
         (SetSpec("trans_leaf", leaf, seed=11), (400, 300), False),
@@ -318,6 +321,11 @@ def all_sets():
         (SetSpec("obj_plane_moving", plane, rotate=True, moving=dog, seed=39), (360, 220), True),
         (SetSpec("obj_plane_otherscene", plane, rotate=True, moving=dog[:6] + ((),),
                  other_scene=other2, seed=39), (360, 220), True),
+        (SetSpec("obj_bag_static", bag, rotate=True, moving=cup[:6] + ((),), seed=51),
+         (280, 200), True),
+        (SetSpec("obj_bag_moving", bag, rotate=True, moving=cup, seed=51), (280, 200), True),
+        (SetSpec("obj_bag_otherscene", bag, rotate=True, moving=cup[:6] + ((),),
+                 other_scene=other3, seed=51), (280, 200), True),
     ]
 
 

@@ -1,5 +1,7 @@
 #include "reconstruct/data_term.h"
 
+#include "reconstruct/outlier_mask.h"
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -156,10 +158,8 @@ bool DataTerm::BackProject(const Channel* channel, FloatPlane& out, const FrameT
     return true;
 }
 
-bool DataTerm::Reweight(const FloatPlane& x, double delta, double cutoff, ResidualStats& stats,
+bool DataTerm::Reweight(const FloatPlane& x, const RobustLimits& limits, ResidualStats& stats,
                         const FrameTick& tick) {
-    const auto d = static_cast<float>(delta);
-    const auto c = static_cast<float>(cutoff);
     stats.frameMedian.assign(frames_.size(), 0.0);
     stats.meanWeight.assign(frames_.size(), 0.0);
     Histogram all(kBins, 0);
@@ -168,31 +168,28 @@ bool DataTerm::Reweight(const FloatPlane& x, double delta, double cutoff, Residu
         const FrameSampling& s = sampling_[k];
         const int32_t width = s.Width();
         const int32_t blocks = BlockCount(s.Height());
-        const uint8_t* pixels = frames_[k];
-        float* w = weights_[k].data();
         std::vector<Histogram> hist(static_cast<size_t>(blocks), Histogram(kBins, 0));
         std::vector<double> curv(static_cast<size_t>(blocks), 0.0);
         std::vector<double> weightSum(static_cast<size_t>(blocks), 0.0);
         ForEachRowBlock(k, [&](int32_t block, int32_t row0, int32_t row1) {
-            s.Forward(x, scratch_, row0, row1);
-            Histogram& h = hist[static_cast<size_t>(block)];
+            HuberRows(k, x, limits, row0, row1, hist[static_cast<size_t>(block)]);
+        });
+        const bool masked = std::isfinite(limits.coherent);
+        // Where the reference disagrees with the other frames, it is trusted in full.
+        const float maskedWeight = (k == 0 && limits.keepReference) ? 1.0F : 0.0F;
+        if (masked) {
+            MarkCoherentOutliers(scratch_, static_cast<float>(limits.coherent), mask_);
+        }
+        float* w = weights_[k].data();
+        ForEachRowBlock(k, [&](int32_t block, int32_t row0, int32_t row1) {
             for (int32_t v = row0; v < row1; ++v) {
-                const float* value = scratch_.Row(v);
                 const size_t base = static_cast<size_t>(v) * width;
                 for (int32_t u = 0; u < width; ++u) {
-                    if (!s.Valid(u, v)) {
-                        continue;
+                    if (masked && mask_[base + u] != 0 && s.Valid(u, v)) {
+                        w[base + u] = maskedWeight;
                     }
-                    const float e =
-                        std::abs(value[u] - ChannelValue(pixels + 3 * (base + u), Channel::kLuma));
-                    float weight = e > d ? d / e : 1.0F;
-                    if (e > c) {
-                        weight *= std::max(0.0F, 2.0F - e / c);
-                    }
-                    w[base + u] = weight;
-                    ++h[std::min<size_t>(static_cast<size_t>(e * kBinsPerLevel), kBins - 1)];
-                    curv[static_cast<size_t>(block)] += weight * s.WeightSquares(u, v);
-                    weightSum[static_cast<size_t>(block)] += weight;
+                    curv[static_cast<size_t>(block)] += w[base + u] * s.WeightSquares(u, v);
+                    weightSum[static_cast<size_t>(block)] += w[base + u];
                 }
             }
         });
@@ -223,6 +220,38 @@ bool DataTerm::Reweight(const FloatPlane& x, double delta, double cutoff, Residu
     stats.median = HistogramMedian(all);
     stats.curvature = curvature / (static_cast<double>(outWidth_) * outHeight_);
     return true;
+}
+
+// Rows [row0, row1) of frame k: the Huber weights of the luminance residuals, tapered off beyond
+// the cutoff, into the pixel weights; the signed residuals (0 off the grid) into scratch_; their
+// magnitudes into h.
+void DataTerm::HuberRows(int32_t k, const FloatPlane& x, const RobustLimits& limits, int32_t row0,
+                         int32_t row1, Histogram& h) {
+    const auto d = static_cast<float>(limits.delta);
+    const auto c = static_cast<float>(limits.cutoff);
+    const FrameSampling& s = sampling_[k];
+    const int32_t width = s.Width();
+    const uint8_t* pixels = frames_[k];
+    float* w = weights_[k].data();
+    s.Forward(x, scratch_, row0, row1);
+    for (int32_t v = row0; v < row1; ++v) {
+        float* value = scratch_.Row(v);
+        const size_t base = static_cast<size_t>(v) * width;
+        for (int32_t u = 0; u < width; ++u) {
+            if (!s.Valid(u, v)) {
+                value[u] = 0.0F;
+                continue;
+            }
+            value[u] -= ChannelValue(pixels + 3 * (base + u), Channel::kLuma);
+            const float e = std::abs(value[u]);
+            float weight = e > d ? d / e : 1.0F;
+            if (e > c) {
+                weight *= std::max(0.0F, 2.0F - e / c);
+            }
+            w[base + u] = weight;
+            ++h[std::min<size_t>(static_cast<size_t>(e * kBinsPerLevel), kBins - 1)];
+        }
+    }
 }
 
 }  // namespace lumivex::recon

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <vector>
 
 #include "reconstruct/colour.h"
@@ -23,6 +24,17 @@ struct ResidualStats {
     double median = 0.0;              // over the valid pixels of all weighted frames
     double curvature = 0.0;  // Σ w · Σ weights² per output pixel (mean diagonal of AᵀWA)
     std::vector<double> meanWeight;  // per frame: mean w over its valid pixels
+};
+
+// Thresholds of one reweighting, in grey levels of luminance residual.
+struct RobustLimits {
+    double delta = 0.0;  // Huber threshold
+    // Residuals beyond it lose their weight, linearly down to none at twice it.
+    double cutoff = std::numeric_limits<double>::infinity();
+    // Pixels whose residual, as a root mean square over a small window, exceeds it lose their
+    // weight (see MarkCoherentOutliers); infinite: no such test.
+    double coherent = std::numeric_limits<double>::infinity();
+    bool keepReference = false;  // frame 0 gets full weight, not none, where the test fires
 };
 
 class DataTerm {
@@ -50,15 +62,18 @@ public:
     // out (frame size) = frame k's channel.
     void FrameChannel(int32_t k, Channel channel, FloatPlane& out) const;
 
-    // Sets every pixel's weight to frame weight × min(1, delta / |A x − y|) on the luminance,
-    // tapered linearly to 0 between cutoff and twice cutoff (a residual that large is another
-    // object, not noise), and returns the residuals' statistics. False on cancel.
-    bool Reweight(const FloatPlane& x, double delta, double cutoff, ResidualStats& stats,
+    // Sets every pixel's weight to min(1, delta / |A x − y|) on the luminance, tapered linearly
+    // to 0 between cutoff and twice cutoff (a residual that large is another object, not noise)
+    // and 0 inside coherent outliers, and returns the residuals' statistics. False on cancel.
+    bool Reweight(const FloatPlane& x, const RobustLimits& limits, ResidualStats& stats,
                   const FrameTick& tick);
 
 private:
     template <typename PixelFn>
     void ForEachRowBlock(int32_t k, const PixelFn& fn);
+    using Histogram = std::vector<uint64_t>;
+    void HuberRows(int32_t k, const FloatPlane& x, const RobustLimits& limits, int32_t row0,
+                   int32_t row1, Histogram& h);
     // Frame k's pixel weights: 1 where its sampling sees the output grid, 0 elsewhere.
     void ResetPixelWeights(int32_t k);
 
@@ -67,6 +82,7 @@ private:
     std::vector<float> frameWeight_;
     std::vector<std::vector<float>> weights_;  // per frame, per pixel
     FloatPlane scratch_;                       // one frame's values
+    std::vector<uint8_t> mask_;                // one frame's coherent outliers
     int32_t outWidth_, outHeight_;
 };
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -56,6 +55,10 @@ constexpr double kColourNoiseFull = 1.4;
 // Residuals beyond this many Huber thresholds lose their weight (down to none at twice that),
 // once the first round has fitted the picture: a moving object's pixels stop pulling at it.
 constexpr double kOutlierPerDelta = 8.0;
+// Likewise residuals whose root mean square over a small window exceeds this many Huber
+// thresholds: an object whose contrast is too low for the cut above but that noise cannot
+// explain.
+constexpr double kCoherentPerDelta = 2.5;
 // Huber threshold in units of the estimated noise.
 constexpr double kDeltaPerSigma = 1.5;
 // Chroma: its prior is this much stronger than luminance's, and the shift-and-add start gives
@@ -155,7 +158,7 @@ bool QualityRun::Register() {
         return false;
     }
     // Frames that registration cannot bring close to the reference (another scene, a large
-    // moving object) get less or no weight.
+    // moving object) get less or no weight in the first round; the residuals judge them after.
     std::vector<double> errors;
     for (int32_t k = 1; k < n_; ++k) {
         errors.push_back(registration_[k].error);
@@ -186,8 +189,14 @@ void QualityRun::BuildDataTerm() {
 }
 
 bool QualityRun::Reweight(const FloatPlane& x, double delta, bool cut) {
-    const double cutoff = cut ? kOutlierPerDelta * delta : std::numeric_limits<double>::infinity();
-    return data_->Reweight(x, delta, cutoff, stats_, Ticker());
+    recon::RobustLimits limits;
+    limits.delta = delta;
+    if (cut) {
+        limits.cutoff = kOutlierPerDelta * delta;
+        limits.coherent = kCoherentPerDelta * delta;
+        limits.keepReference = true;
+    }
+    return data_->Reweight(x, limits, stats_, Ticker());
 }
 
 // After the first round the residuals show the noise, and which frames do not fit at all.
@@ -202,8 +211,12 @@ void QualityRun::WeighFramesByResidual() {
     }
     const double typical = std::max(Median(medians), kResidualFloor);
     for (int32_t k = 1; k < n_; ++k) {
-        frameWeight_[k] *=
-            Ramp(stats_.frameMedian[k], kResidualFull * typical, 2 * kResidualFull * typical);
+        // A frame kept out of the first round only by its registration error may differ from the
+        // reference in a small area alone, which the pixel weights take care of; its median
+        // residual says whether the rest of it fits.
+        const double trusted = Deformed(registration_[k].transform) ? 0.0 : 1.0;
+        frameWeight_[k] = trusted * Ramp(stats_.frameMedian[k], kResidualFull * typical,
+                                         2 * kResidualFull * typical);
         data_->SetFrameWeight(k, static_cast<float>(frameWeight_[k]));
     }
 }

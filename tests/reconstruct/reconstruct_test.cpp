@@ -156,6 +156,26 @@ TEST_F(ReconstructTest, AFrameOfAnotherSceneGetsNoWeight) {
               testing_scene::Psnr(clean, truth_.pixels) - 1.0);
 }
 
+// An object of moderate contrast, too faint for a per-pixel cut, appears in one frame only: it
+// must not show in the result, and that frame's report shows the pixels it lost.
+TEST_F(ReconstructTest, AnObjectInOneFrameDoesNotShow) {
+    EnhanceProgress progress;
+    const double clean = testing_scene::Psnr(Run(progress), truth_.pixels);
+    Picture& moved = frames_[4];
+    for (int32_t v = 30; v < 50; ++v) {
+        for (int32_t u = 3 * 36; u < 3 * 60; ++u) {
+            uint8_t& p = moved.pixels[static_cast<size_t>(v) * kWidth * 3 + u];
+            p = static_cast<uint8_t>(std::min(255, p + 12));
+        }
+    }
+    std::map<int32_t, RegistrationReport> reports;
+    const std::vector<uint8_t> out =
+        Run(progress, [&](const RegistrationReport& r) { reports.emplace(r.index, r); });
+    ASSERT_FALSE(out.empty());
+    EXPECT_GT(testing_scene::Psnr(out, truth_.pixels), clean - 0.65);
+    EXPECT_LT(reports[4].weight, reports[1].weight - 0.02);
+}
+
 TEST_F(ReconstructTest, RefusesWhatItCannotProcess) {
     EnhanceProgress progress;
     uint8_t* pointers[2] = {frames_[0].pixels.data(), frames_[1].pixels.data()};
