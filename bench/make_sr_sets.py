@@ -334,11 +334,23 @@ def main():
     parser.add_argument("--testdata", default="../shared/testdata")
     parser.add_argument("--out", default="/work/srsets")
     parser.add_argument("--only", nargs="*", help="names of the sets to make")
+    parser.add_argument("--scale", type=int, default=2,
+                        help="enlargement factor; above 2 the frames shrink so that the truth "
+                             "keeps its size, and each set's name ends in _xN")
+    parser.add_argument("--frames", type=int, default=8,
+                        help="frames per set; other than 8, each set's name ends in _fN")
     args = parser.parse_args()
-    check_integration()
+    check_integration()  # written for the factor 2
+    global SCALE, FRAMES
+    SCALE, FRAMES = args.scale, args.frames
     for spec, size, held_out in all_sets():
         if args.only and spec.name not in args.only:
             continue
+        if SCALE != 2:
+            spec.name += f"_x{SCALE}"
+            size = (size[0] * 2 // SCALE, size[1] * 2 // SCALE)
+        if FRAMES != 8:
+            spec.name += f"_f{FRAMES}"
         notes = make_set(spec, args.testdata, args.out, size)
         print(spec.name, f"{size[0]}x{size[1]}", "held out" if held_out else "", *notes,
               sep="; ")

@@ -29,8 +29,8 @@ dpkg-deb --field "$deb" Depends | grep -q 'libexiv2' || fail "Depends lacks the 
 for f in bin/lumivex bin/lumivex-cli share/lumivex/help/index.html \
     "share/lumivex/profiles/2x enlargement.ini" share/applications/lumivex.desktop \
     share/icons/hicolor/scalable/apps/lumivex.svg share/icons/hicolor/256x256/apps/lumivex.png \
-    share/metainfo/example.corvanes.Lumivex.metainfo.xml share/man/man1/lumivex.1 \
-    share/man/man1/lumivex-cli.1 share/bash-completion/completions/lumivex-cli \
+    share/metainfo/example.corvanes.Lumivex.metainfo.xml share/man/man1/lumivex.1.gz \
+    share/man/man1/lumivex-cli.1.gz share/bash-completion/completions/lumivex-cli \
     share/zsh/vendor-completions/_lumivex-cli; do
     [[ -f "$usr/$f" ]] || fail "missing /usr/$f"
 done
@@ -45,7 +45,7 @@ done
 desktop-file-validate "$usr/share/applications/lumivex.desktop"
 appstreamcli validate --no-net "$usr/share/metainfo/example.corvanes.Lumivex.metainfo.xml" >/dev/null
 for page in lumivex lumivex-cli; do
-    MANWIDTH=80 man -l "$usr/share/man/man1/$page.1" 2>/dev/null | grep -q "^NAME" ||
+    MANWIDTH=80 man -l "$usr/share/man/man1/$page.1.gz" 2>/dev/null | grep -q "^NAME" ||
         fail "man page $page(1)"
 done
 # The completion, loaded as bash-completion loads it, completes an option of enhance.
