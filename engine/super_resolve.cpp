@@ -119,6 +119,10 @@ Registration RegisterFrame(const uint8_t* pixels, BytePlane ref, const Workspace
     return r;
 }
 
+// Frames larger than this are registered one at a time: their kernels keep the threads busy on
+// their own, and each frame registered side by side would hold two more frame-sized planes.
+constexpr int64_t kSideBySideMaxPixels = 4'000'000;
+
 // Registers frames 1 … n − 1 against the prepared reference, several frames side by side (the
 // coarse pyramid levels of one frame leave threads idle). A frame's registration reads only the
 // reference, its pyramid and the frame itself, so the transforms do not depend on the order or
@@ -126,6 +130,14 @@ Registration RegisterFrame(const uint8_t* pixels, BytePlane ref, const Workspace
 std::vector<Registration> RegisterFrames(const EnhanceProgress& progress, uint8_t** framePointers,
                                          int32_t n, BytePlane ref, const Workspace& ws) {
     std::vector<Registration> registrations(static_cast<size_t>(n));
+    if (static_cast<int64_t>(ref.cols) * ref.rows > kSideBySideMaxPixels) {
+        RegistrationScratch scratch(ref.cols, ref.rows);
+        for (int32_t k = 1; k < n && !CancelRequested(progress); ++k) {
+            registrations[static_cast<size_t>(k)] =
+                RegisterFrame(framePointers[k], ref, ws, scratch);
+        }
+        return registrations;
+    }
     engine::ParallelFor(n - 1, 1, [&](int32_t begin, int32_t end) {
         RegistrationScratch scratch(ref.cols, ref.rows);
         for (int32_t k = begin + 1; k <= end && !CancelRequested(progress); ++k) {
