@@ -130,21 +130,19 @@ constexpr int64_t kSideBySideMaxPixels = 4'000'000;
 std::vector<Registration> RegisterFrames(const EnhanceProgress& progress, uint8_t** framePointers,
                                          int32_t n, BytePlane ref, const Workspace& ws) {
     std::vector<Registration> registrations(static_cast<size_t>(n));
-    if (static_cast<int64_t>(ref.cols) * ref.rows > kSideBySideMaxPixels) {
-        RegistrationScratch scratch(ref.cols, ref.rows);
-        for (int32_t k = 1; k < n && !CancelRequested(progress); ++k) {
-            registrations[static_cast<size_t>(k)] =
-                RegisterFrame(framePointers[k], ref, ws, scratch);
-        }
-        return registrations;
-    }
-    engine::ParallelFor(n - 1, 1, [&](int32_t begin, int32_t end) {
+    // Frames begin + 1 … end, with one set of scratch planes.
+    const auto registerRange = [&](int32_t begin, int32_t end) {
         RegistrationScratch scratch(ref.cols, ref.rows);
         for (int32_t k = begin + 1; k <= end && !CancelRequested(progress); ++k) {
             registrations[static_cast<size_t>(k)] =
                 RegisterFrame(framePointers[k], ref, ws, scratch);
         }
-    });
+    };
+    if (static_cast<int64_t>(ref.cols) * ref.rows > kSideBySideMaxPixels) {
+        registerRange(0, n - 1);
+    } else {
+        engine::ParallelFor(n - 1, 1, registerRange);
+    }
     return registrations;
 }
 
