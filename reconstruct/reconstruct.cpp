@@ -66,6 +66,12 @@ constexpr double kDeltaPerSigma = 1.5;
 // its mean.
 constexpr double kChromaLambdaFactor = 4.0;
 constexpr double kCoverageFallback = 0.1;
+// Where the first cut of outliers leaves less than this share of the frames' coverage, the
+// estimate so far holds a ghost of what the dropped frames showed, in detail finer than the
+// remaining frames can correct: it restarts there from the reference's cubic enlargement, fully
+// below the lower share and blended in between.
+constexpr double kKeptFull = 0.5;
+constexpr double kKeptNone = 0.25;
 // Fewer observations than unknowns leave more of the picture to the prior. Beyond this many
 // output pixels per input pixel the strength grows with the square of the excess (patterns finer
 // than an input pixel's box barely show in any frame: 4 x 4 takes 16 times the strength of
@@ -117,6 +123,8 @@ private:
     bool SolveChroma(const FloatPlane& luma, Channel channel, const FloatPlane& coverage,
                      FloatPlane& chroma, recon::SolverPlanes& planes);
     bool Reweight(const FloatPlane& x, double delta, bool cut);
+    bool RestartWhereFramesDropOut(FloatPlane& reach, FloatPlane& luma,
+                                   recon::SolverPlanes& planes);
     void WeighFramesByResidual();
     bool RefineMotions(const FloatPlane& luma);
     void Report(int32_t reference, const RegistrationObserver& observer) const;
@@ -255,8 +263,36 @@ bool QualityRun::RefineMotions(const FloatPlane& luma) {
     return true;
 }
 
+// reach: the frames' coverage before any pixel lost weight, released here. The solver's planes
+// are free until its next round.
+bool QualityRun::RestartWhereFramesDropOut(FloatPlane& reach, FloatPlane& luma,
+                                           recon::SolverPlanes& planes) {
+    FloatPlane& kept = planes.d;
+    if (!data_->BackProject(nullptr, kept, Ticker())) {
+        return false;
+    }
+    FloatPlane& start = planes.r;
+    recon::CubicEnlarge(frames_[0], width_, height_, Channel::kLuma, start);
+    for (size_t i = 0; i < luma.Size(); ++i) {
+        const float all = reach.data[i];
+        if (all > 0.0F && kept.data[i] < kKeptFull * all) {
+            const auto share = static_cast<float>(Ramp(kept.data[i] / all, kKeptFull, kKeptNone));
+            luma.data[i] = start.data[i] + share * (luma.data[i] - start.data[i]);
+        }
+    }
+    reach = FloatPlane();
+    return true;
+}
+
 bool QualityRun::SolveLuma(FloatPlane& luma, recon::SolverPlanes& planes) {
     FloatPlane expansion(outHeight_, outWidth_);  // where the prior's majorizer is taken
+    FloatPlane reach;
+    if (options_.rounds > 1) {
+        reach = FloatPlane(outHeight_, outWidth_);
+        if (!data_->BackProject(nullptr, reach, Ticker())) {
+            return false;
+        }
+    }
     for (int32_t round = 0; round < options_.rounds; ++round) {
         if (round == 0) {
             if (!Reweight(luma, std::max(kFirstDeltaFactor * options_.huberDelta, kFirstDeltaMin),
@@ -271,6 +307,9 @@ bool QualityRun::SolveLuma(FloatPlane& luma, recon::SolverPlanes& planes) {
                 WeighFramesByResidual();
             }
             if (!Reweight(luma, delta_, true)) {
+                return false;
+            }
+            if (round == 1 && !RestartWhereFramesDropOut(reach, luma, planes)) {
                 return false;
             }
         }
@@ -339,7 +378,7 @@ bool QualityRun::Run(int32_t reference, uint8_t* outPixels, const RegistrationOb
     colourNoise_ = recon::ColourNoise(frames_[0], width_, height_);
     BuildDataTerm();
     const int32_t chromaPasses = 1 + (options_.chromaSteps > 0 ? options_.chromaSteps + 1 : 0);
-    SetPasses(int64_t{options_.rounds} * (options_.stepsPerRound + 3) + 1 + 2 * chromaPasses);
+    SetPasses(int64_t{options_.rounds} * (options_.stepsPerRound + 3) + 3 + 2 * chromaPasses);
     FloatPlane luma(outHeight_, outWidth_);
     recon::CubicEnlarge(frames_[0], width_, height_, Channel::kLuma, luma);
     recon::SolverPlanes planes(outHeight_, outWidth_);
