@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "reconstruct/blur_estimate.h"
 #include "reconstruct/colour.h"
 #include "reconstruct/data_term.h"
 #include "reconstruct/noise.h"
@@ -119,6 +120,7 @@ private:
     bool Reweight(const FloatPlane& x, double delta, bool cut);
     void WeighFramesByResidual();
     bool RefineMotions(const FloatPlane& luma);
+    void EstimateBlur(const FloatPlane& luma);
     void Report(int32_t reference, const RegistrationObserver& observer) const;
 
     void SetPasses(int64_t passes) { totalTicks_ = passes * n_; }
@@ -158,6 +160,7 @@ private:
     double sigma_ = 0.0;
     double colourNoise_ = 0.0;  // the reference's, see recon::ColourNoise
     double delta_ = 0.0;
+    double blur_ = 0.0;  // the camera's optical blur in input pixels, given or estimated
     int64_t ticks_ = 0;
     int64_t totalTicks_ = 1;
 };
@@ -192,7 +195,7 @@ void QualityRun::BuildDataTerm() {
     sampling.reserve(static_cast<size_t>(n_));
     for (int32_t k = 0; k < n_; ++k) {
         sampling.emplace_back(registration_[k].transform, width_, height_, outWidth_, outHeight_,
-                              options_.blurSigma);
+                              blur_);
     }
     data_ = std::make_unique<recon::DataTerm>(std::move(frames), std::move(sampling), outWidth_,
                                               outHeight_);
@@ -234,6 +237,21 @@ void QualityRun::WeighFramesByResidual() {
     }
 }
 
+// Without a blur given, the first round's picture (through the sharp camera model) shows how
+// much of the finest detail the camera lost; the frames' models take that blur from then on.
+void QualityRun::EstimateBlur(const FloatPlane& luma) {
+    const double scale = std::sqrt(static_cast<double>(outWidth_) * outHeight_ /
+                                   (static_cast<double>(width_) * height_));
+    blur_ = recon::EstimateOpticalBlur(luma, scale);
+    if (blur_ <= 0.0) {
+        return;
+    }
+    for (int32_t k = 0; k < n_; ++k) {
+        data_->SetSampling(k, recon::FrameSampling(registration_[k].transform, width_, height_,
+                                                   outWidth_, outHeight_, blur_));
+    }
+}
+
 // Each weighted frame's motion refined against the estimate, with the data term's robust weights.
 bool QualityRun::RefineMotions(const FloatPlane& luma) {
     FloatPlane simulated(height_, width_);
@@ -244,8 +262,8 @@ bool QualityRun::RefineMotions(const FloatPlane& luma) {
             data_->FrameChannel(k, Channel::kLuma, frame);
             engine::AffineTransform& t = registration_[k].transform;
             if (recon::RefineMotion(simulated, frame, data_->PixelWeights(k), t)) {
-                data_->SetSampling(k, recon::FrameSampling(t, width_, height_, outWidth_,
-                                                           outHeight_, options_.blurSigma));
+                data_->SetSampling(
+                    k, recon::FrameSampling(t, width_, height_, outWidth_, outHeight_, blur_));
             }
         }
         if (!Tick()) {
@@ -278,6 +296,9 @@ bool QualityRun::SolveLuma(FloatPlane& luma, recon::SolverPlanes& planes) {
         if (!recon::SolveRound(*data_, prior_, Channel::kLuma, expansion, Lambda(),
                                options_.stepsPerRound, luma, planes, Ticker())) {
             return false;
+        }
+        if (round == 0 && !options_.blurSigma) {
+            EstimateBlur(luma);
         }
         if (round + 1 < options_.rounds && !RefineMotions(luma)) {
             return false;
@@ -337,6 +358,7 @@ bool QualityRun::Run(int32_t reference, uint8_t* outPixels, const RegistrationOb
         return false;
     }
     colourNoise_ = recon::ColourNoise(frames_[0], width_, height_);
+    blur_ = options_.blurSigma.value_or(0.0);
     BuildDataTerm();
     const int32_t chromaPasses = 1 + (options_.chromaSteps > 0 ? options_.chromaSteps + 1 : 0);
     SetPasses(int64_t{options_.rounds} * (options_.stepsPerRound + 3) + 1 + 2 * chromaPasses);
