@@ -162,6 +162,10 @@ bool SetQualityOptions(const std::string& list, std::string* why) {
 #ifdef LUMIVEX_QUALITY_COLUMN
     std::stringstream entries(list);
     for (std::string entry; std::getline(entries, entry, ',');) {
+        if (entry == "blur=auto") {
+            ChosenQualityOptions().blurSigma.reset();
+            continue;
+        }
         const size_t eq = entry.find('=');
         char* end = nullptr;
         const double value =

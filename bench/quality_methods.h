@@ -31,8 +31,9 @@ std::vector<NamedMethod> AvailableMethods();
 
 // Changes the options of "quality" from their defaults: a comma-separated list of key=value
 // with the keys rounds, steps, chroma, delta, lambda, noise, radius, decay, epsilon and blur
-// (QualityOptions' fields in that order). False, with the offending entry in why, for an
-// unknown key or a value that is not a number, or when the quality method is not built in.
+// (QualityOptions' fields in that order; blur=auto estimates the blur). False, with the offending
+// entry in why, for an unknown key or a value that is not a number, or when the quality method is
+// not built in.
 bool SetQualityOptions(const std::string& list, std::string* why);
 
 // Why a method of the full list is absent from this build ("" when it is present).

@@ -16,11 +16,9 @@ namespace {
 constexpr char kSection[] = "resolution";
 
 // The entries of a profile that Lumivex reads, as section and key.
-constexpr const char* kKnownEntries[][2] = {{"resolution", "scale"},
-                                            {"resolution", "maxwidth"},
-                                            {"resolution", "maxheight"},
-                                            {"resolution", "proportional"},
-                                            {"reconstruction", "method"}};
+constexpr const char* kKnownEntries[][2] = {
+    {"resolution", "scale"},        {"resolution", "maxwidth"},   {"resolution", "maxheight"},
+    {"resolution", "proportional"}, {"reconstruction", "method"}, {"reconstruction", "blur"}};
 
 std::string Lower(std::string text) {
     for (char& c : text) {

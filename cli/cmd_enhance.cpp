@@ -54,10 +54,16 @@ struct EnhanceOptions {
     ProfileOptions profile;
     std::string aspect = "auto";
     std::optional<std::string> method;  // --method; absent: what the profile says
+    std::optional<std::string> blur;    // --blur; absent: what the profile says
     int quality = kDefaultJpegQuality;
     std::string report;
     bool stripMetadata = false;  // the result carries none of the reference picture's metadata
 };
+
+bool IsOpticalBlur(const std::string& text) {
+    std::optional<double> blur;
+    return ParseOpticalBlur(text, blur);
+}
 
 std::optional<Failure> CheckNames(const EnhanceOptions& options) {
     if (std::optional<std::string> problem = PictureFormatProblem(options.output)) {
@@ -198,6 +204,13 @@ std::optional<Failure> Prepare(EnhanceJob& job, const EnhanceOptions& options,
     if (!methodWarning.empty()) {
         PrintProblem(record.profile, CommandLineText(methodWarning));
     }
+    std::string blurWarning;
+    job.blurSigma = OpticalBlurOf(params, &blurWarning);
+    if (options.blur) {
+        ParseOpticalBlur(*options.blur, job.blurSigma);  // checked when the option was read
+    } else if (!blurWarning.empty()) {
+        PrintProblem(record.profile, CommandLineText(blurWarning));
+    }
     ApplyAspect(job, options.aspect);
     record.output = ComputeOutputSize(job, job.params);
     const std::string refusal = EnhancementRefusal(job, record.output);
@@ -242,6 +255,9 @@ CommandRunner DefineEnhance(CLI::App& app) {
     DefineAspectOption(app, o.aspect);
     AddValue(app, "--method", o.method, "standard|quality",
              "the reconstruction, whatever the profile says");
+    AddValue(app, "--blur", o.blur, "SIGMA|auto",
+             "quality method: the camera's optical blur, 0 to 2 input pixels, or auto")
+        ->check(Accepting(&IsOpticalBlur, "auto or a blur from 0 to 2"));
     AddValue(app, "--quality", o.quality, "1..100", "JPEG output quality (default 75)")
         ->check(WholeNumberIn(1, 100));
     AddValue(app, "--report", o.report, "FILE.json|-",

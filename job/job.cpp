@@ -1,7 +1,9 @@
 #include "job/job.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstdlib>
+#include <system_error>
 
 #include "profiles/profile_list.h"
 
@@ -29,6 +31,7 @@ void EnhanceJob::Reset() {
     params.Clear();
     method = ReconstructionMethod::kStandard;
     chosenMethod.reset();
+    blurSigma = 0.0;
     interlaced = false;
     resultReady = false;
     failure = EnhanceFailure::kNone;
@@ -78,6 +81,36 @@ ReconstructionMethod ReconstructionMethodOf(const EnhanceParams& params, std::st
     return ReconstructionMethod::kStandard;
 }
 
+bool ParseOpticalBlur(const std::string& text, std::optional<double>& blur) {
+    const std::string value = TrimmedLower(text);
+    if (value == "auto") {
+        blur.reset();
+        return true;
+    }
+    double sigma = 0.0;
+    const char* end = value.data() + value.size();
+    const auto result = std::from_chars(value.data(), end, sigma, std::chars_format::fixed);
+    if (value.empty() || result.ec != std::errc() || result.ptr != end || !(sigma >= 0.0) ||
+        sigma > kMaxBlurSigma) {
+        return false;
+    }
+    blur = sigma;
+    return true;
+}
+
+std::optional<double> OpticalBlurOf(const EnhanceParams& params, std::string* warning) {
+    if (warning != nullptr) {
+        warning->clear();
+    }
+    std::optional<double> blur = 0.0;
+    const std::string* value = params.FindValue("reconstruction", "blur");
+    if (value != nullptr && !ParseOpticalBlur(*value, blur) && warning != nullptr) {
+        *warning = "The profile asks for the optical blur \"" + *value +
+                   "\", which is neither \"auto\" nor a sigma from 0 to 2; no blur is assumed.";
+    }
+    return blur;
+}
+
 bool LoadJobProfile(EnhanceJob& job, const ProfileList& profiles, std::string* warning) {
     bool read = false;
     if (job.profileIndex < 0 || job.profileIndex >= profiles.Count()) {
@@ -87,6 +120,11 @@ bool LoadJobProfile(EnhanceJob& job, const ProfileList& profiles, std::string* w
     }
     const ReconstructionMethod profileMethod = ReconstructionMethodOf(job.params, warning);
     job.method = job.chosenMethod.value_or(profileMethod);
+    std::string blurWarning;
+    job.blurSigma = OpticalBlurOf(job.params, &blurWarning);
+    if (warning != nullptr && !blurWarning.empty()) {
+        *warning += (warning->empty() ? "" : "\n") + blurWarning;
+    }
     return read;
 }
 

@@ -74,6 +74,9 @@ struct EnhanceJob {
     // The method the user chose beside the profile (the profile dialog's check box); none until
     // chosen, and none again after a reset.
     std::optional<ReconstructionMethod> chosenMethod;
+    // The camera's optical blur the quality method assumes (Gaussian sigma in input pixels);
+    // none: estimated from the frames. Set by LoadJobProfile from the profile (OpticalBlurOf).
+    std::optional<double> blurSigma = 0.0;
     bool interlaced = false;   // each frame holds its two fields as its two halves
     bool resultReady = false;  // set by the worker when the run succeeded
     // Set by the worker with the final status; kNone unless the run failed for a known reason.
@@ -103,8 +106,22 @@ OutputSize ComputeOutputSize(const EnhanceJob& job, const EnhanceParams& params)
 ReconstructionMethod ReconstructionMethodOf(const EnhanceParams& params,
                                             std::string* warning = nullptr);
 
+// The largest optical blur one may give (Gaussian sigma, input pixels).
+inline constexpr double kMaxBlurSigma = 2.0;
+
+// The optical blur a text names for the quality method: a Gaussian sigma from 0 to 2 input
+// pixels, or "auto" (case and surrounding blanks ignored) for an estimate from the frames, which
+// leaves blur empty. False, blur untouched, for anything else.
+bool ParseOpticalBlur(const std::string& text, std::optional<double>& blur);
+
+// The blur a profile asks for: key "blur" of section "reconstruction" (ParseOpticalBlur), 0 when
+// absent. A value it cannot read also gives 0, and warning (when given) receives a message
+// naming the value; otherwise warning is left empty.
+std::optional<double> OpticalBlurOf(const EnhanceParams& params, std::string* warning = nullptr);
+
 // Loads profiles[job.profileIndex] into job.params and sets job.method: job.chosenMethod when
-// set, else the profile's (ReconstructionMethodOf, with its warning). A missing entry or an
+// set, else the profile's (ReconstructionMethodOf, with its warning), and job.blurSigma
+// (OpticalBlurOf, whose warning follows the method's on a line of its own). A missing entry or an
 // unreadable file leaves an empty profile (twice the input size, the standard engine). Returns
 // whether a profile file was read.
 bool LoadJobProfile(EnhanceJob& job, const ProfileList& profiles, std::string* warning = nullptr);

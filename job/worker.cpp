@@ -18,9 +18,11 @@ void RunMethod(EnhanceJob& job, std::vector<uint8_t*>& pointers, const EngineInp
                        job.observer);
         return;
     }
+    QualityOptions options;
+    options.blurSigma = job.blurSigma;
     const bool finished = ReconstructQuality(job.progress, pointers.data(), input.count, job.width,
                                              input.height, input.reference, job.result.Bits(),
-                                             out.width, out.height, QualityOptions{}, job.observer);
+                                             out.width, out.height, options, job.observer);
     if (finished) {
         job.progress.status = kEnhanceSucceeded;
     } else {

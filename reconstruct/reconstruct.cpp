@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "reconstruct/blur_estimate.h"
 #include "reconstruct/colour.h"
 #include "reconstruct/data_term.h"
 #include "reconstruct/noise.h"
@@ -127,6 +128,7 @@ private:
                                    recon::SolverPlanes& planes);
     void WeighFramesByResidual();
     bool RefineMotions(const FloatPlane& luma);
+    void EstimateBlur(const FloatPlane& luma);
     void Report(int32_t reference, const RegistrationObserver& observer) const;
 
     void SetPasses(int64_t passes) { totalTicks_ = passes * n_; }
@@ -166,6 +168,7 @@ private:
     double sigma_ = 0.0;
     double colourNoise_ = 0.0;  // the reference's, see recon::ColourNoise
     double delta_ = 0.0;
+    double blur_ = 0.0;  // the camera's optical blur in input pixels, given or estimated
     int64_t ticks_ = 0;
     int64_t totalTicks_ = 1;
 };
@@ -200,7 +203,7 @@ void QualityRun::BuildDataTerm() {
     sampling.reserve(static_cast<size_t>(n_));
     for (int32_t k = 0; k < n_; ++k) {
         sampling.emplace_back(registration_[k].transform, width_, height_, outWidth_, outHeight_,
-                              options_.blurSigma);
+                              blur_);
     }
     data_ = std::make_unique<recon::DataTerm>(std::move(frames), std::move(sampling), outWidth_,
                                               outHeight_);
@@ -242,6 +245,21 @@ void QualityRun::WeighFramesByResidual() {
     }
 }
 
+// Without a blur given, the first round's picture (through the sharp camera model) shows how
+// much of the finest detail the camera lost; the frames' models take that blur from then on.
+void QualityRun::EstimateBlur(const FloatPlane& luma) {
+    const double scale = std::sqrt(static_cast<double>(outWidth_) * outHeight_ /
+                                   (static_cast<double>(width_) * height_));
+    blur_ = recon::EstimateOpticalBlur(luma, scale);
+    if (blur_ <= 0.0) {
+        return;
+    }
+    for (int32_t k = 0; k < n_; ++k) {
+        data_->SetSampling(k, recon::FrameSampling(registration_[k].transform, width_, height_,
+                                                   outWidth_, outHeight_, blur_));
+    }
+}
+
 // Each weighted frame's motion refined against the estimate, with the data term's robust weights.
 bool QualityRun::RefineMotions(const FloatPlane& luma) {
     FloatPlane simulated(height_, width_);
@@ -252,8 +270,8 @@ bool QualityRun::RefineMotions(const FloatPlane& luma) {
             data_->FrameChannel(k, Channel::kLuma, frame);
             engine::AffineTransform& t = registration_[k].transform;
             if (recon::RefineMotion(simulated, frame, data_->PixelWeights(k), t)) {
-                data_->SetSampling(k, recon::FrameSampling(t, width_, height_, outWidth_,
-                                                           outHeight_, options_.blurSigma));
+                data_->SetSampling(
+                    k, recon::FrameSampling(t, width_, height_, outWidth_, outHeight_, blur_));
             }
         }
         if (!Tick()) {
@@ -318,6 +336,9 @@ bool QualityRun::SolveLuma(FloatPlane& luma, recon::SolverPlanes& planes) {
                                options_.stepsPerRound, luma, planes, Ticker())) {
             return false;
         }
+        if (round == 0 && !options_.blurSigma) {
+            EstimateBlur(luma);
+        }
         if (round + 1 < options_.rounds && !RefineMotions(luma)) {
             return false;
         }
@@ -376,6 +397,7 @@ bool QualityRun::Run(int32_t reference, uint8_t* outPixels, const RegistrationOb
         return false;
     }
     colourNoise_ = recon::ColourNoise(frames_[0], width_, height_);
+    blur_ = options_.blurSigma.value_or(0.0);
     BuildDataTerm();
     const int32_t chromaPasses = 1 + (options_.chromaSteps > 0 ? options_.chromaSteps + 1 : 0);
     SetPasses(int64_t{options_.rounds} * (options_.stepsPerRound + 3) + 3 + 2 * chromaPasses);

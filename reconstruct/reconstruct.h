@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "engine/enhance_progress.h"
 #include "engine/super_resolve.h"
@@ -39,8 +40,11 @@ struct QualityOptions {
     int32_t priorRadius = 2;
     double priorDecay = 0.7;
     double priorEpsilon = 1.0;
-    // Optical blur of the camera in input pixels (Gaussian sigma), added to the pixel's box.
-    double blurSigma = 0.0;
+    // Optical blur of the camera in input pixels (Gaussian sigma), added to the pixel's box;
+    // none: estimated from the first round's picture (recon::EstimateOpticalBlur). A soft scene
+    // and a blurring camera look alike in the frames, so the estimate deblurs soft scenes too;
+    // it is the caller's choice.
+    std::optional<double> blurSigma = 0.0;
 };
 
 // framePointers: n pointers, each to height rows of exactly width × 3 bytes (B, G, R, rows packed,

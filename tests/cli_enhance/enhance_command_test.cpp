@@ -134,6 +134,24 @@ TEST_F(EnhanceCommandTest, MethodOptionChoosesTheReconstruction) {
     }
 }
 
+// --blur sets the quality method's camera blur, over the profile's; the profile's key reaches
+// the method when the option is not given.
+TEST_F(EnhanceCommandTest, BlurOptionAndProfileKeyReachTheQualityMethod) {
+    const std::vector<std::string> frames = WriteFrames(3, 128, 96);
+    std::ofstream(Path("blurred.ini")) << "[resolution]\nscale = 2\n[reconstruction]\nblur = 1.5\n";
+    const auto result = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"enhance", "--method", "quality", "-o", Path("out.bmp")});
+        args.insert(args.end(), frames.begin(), frames.end());
+        EXPECT_EQ(Run(args), 0) << err_;
+        return ReadText(Path("out.bmp"));
+    };
+    const std::string sharp = result({"--blur", "0"});
+    const std::string blurred = result({"--blur", "1.5"});
+    EXPECT_NE(sharp, blurred);
+    EXPECT_EQ(result({"--profile", Path("blurred.ini")}), blurred);
+    EXPECT_EQ(result({"--profile", Path("blurred.ini"), "--blur", "0"}), sharp);
+}
+
 // The numbers that follow key in the report's text, e.g. the two of "shift": [3, 2].
 std::vector<double> NumbersAfter(const std::string& report, const std::string& key, size_t count) {
     std::vector<double> numbers;

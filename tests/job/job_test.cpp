@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "profiles/profile_list.h"
 #include "test_frames.h"
 
@@ -145,16 +147,41 @@ TEST(EnhanceJobTest, TheProfileChoosesTheReconstructionMethod) {
     }
 }
 
+TEST(EnhanceJobTest, TheProfileGivesTheOpticalBlur) {
+    const struct {
+        const char* text;
+        std::optional<double> blur;  // none: estimated
+        bool warns;
+    } cases[] = {
+        {"[resolution]\nscale = 2\n", 0.0, false},
+        {"[reconstruction]\nblur = 0.4\n", 0.4, false},
+        {"[reconstruction]\nblur = 2\n", 2.0, false},
+        {"[Reconstruction]\nBlur =  Auto \n", std::nullopt, false},
+        {"[reconstruction]\nblur = 2.5\n", 0.0, true},
+        {"[reconstruction]\nblur = -0.1\n", 0.0, true},
+        {"[reconstruction]\nblur = soft\n", 0.0, true},
+    };
+    for (const auto& c : cases) {
+        EnhanceParams params;
+        params.LoadFromText(c.text);
+        std::string warning = "stale";
+        EXPECT_EQ(OpticalBlurOf(params, &warning), c.blur) << c.text;
+        EXPECT_EQ(!warning.empty(), c.warns) << c.text << warning;
+    }
+}
+
 TEST(EnhanceJobTest, LoadJobProfileSetsTheMethodFromTheFile) {
     const std::string path = testing::TempDir() + "/quality profile.ini";
     EnhanceParams saved;
-    saved.LoadFromText("[resolution]\nscale = 2\n[reconstruction]\nmethod = quality\n");
+    saved.LoadFromText(
+        "[resolution]\nscale = 2\n[reconstruction]\nmethod = quality\nblur = auto\n");
     ASSERT_TRUE(saved.Save(path));
     ProfileList profiles;
     profiles.Add(path);
     EnhanceJob job;
     ASSERT_TRUE(LoadJobProfile(job, profiles));
     EXPECT_EQ(job.method, ReconstructionMethod::kQuality);
+    EXPECT_FALSE(job.blurSigma.has_value());
     // A missing profile is the standard engine again.
     job.profileIndex = 1;
     EXPECT_FALSE(LoadJobProfile(job, profiles));
@@ -167,7 +194,9 @@ TEST(EnhanceJobTest, LoadJobProfileSetsTheMethodFromTheFile) {
     job.chosenMethod = ReconstructionMethod::kStandard;
     ASSERT_TRUE(LoadJobProfile(job, profiles));
     EXPECT_EQ(job.method, ReconstructionMethod::kStandard);
+    job.blurSigma = 1.0;
     job.Reset();
+    EXPECT_EQ(job.blurSigma, 0.0);
     EXPECT_EQ(job.method, ReconstructionMethod::kStandard);
     EXPECT_FALSE(job.chosenMethod.has_value());
 }
