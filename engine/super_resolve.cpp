@@ -123,6 +123,14 @@ Registration RegisterFrame(const uint8_t* pixels, BytePlane ref, const Workspace
 // their own, and each frame registered side by side would hold two more frame-sized planes.
 constexpr int64_t kSideBySideMaxPixels = 4'000'000;
 
+// How many of count frames are registered side by side, one per thread: whole rounds only when
+// the last round would leave threads idle; the frames after them are registered one at a time,
+// each spread over all the threads.
+int32_t SideBySideFrames(int32_t count) {
+    const int32_t threads = EngineThreadCount();
+    return count > threads ? count - count % threads : count;
+}
+
 // Registers frames 1 … n − 1 against the prepared reference, several frames side by side (the
 // coarse pyramid levels of one frame leave threads idle). A frame's registration reads only the
 // reference, its pyramid and the frame itself, so the transforms do not depend on the order or
@@ -132,17 +140,20 @@ std::vector<Registration> RegisterFrames(const EnhanceProgress& progress, uint8_
     std::vector<Registration> registrations(static_cast<size_t>(n));
     // Frames begin + 1 … end, with one set of scratch planes.
     const auto registerRange = [&](int32_t begin, int32_t end) {
+        if (begin >= end) {
+            return;
+        }
         RegistrationScratch scratch(ref.cols, ref.rows);
         for (int32_t k = begin + 1; k <= end && !CancelRequested(progress); ++k) {
             registrations[static_cast<size_t>(k)] =
                 RegisterFrame(framePointers[k], ref, ws, scratch);
         }
     };
-    if (static_cast<int64_t>(ref.cols) * ref.rows > kSideBySideMaxPixels) {
-        registerRange(0, n - 1);
-    } else {
-        engine::ParallelFor(n - 1, 1, registerRange);
-    }
+    const int32_t sideBySide = static_cast<int64_t>(ref.cols) * ref.rows > kSideBySideMaxPixels
+                                   ? 0
+                                   : SideBySideFrames(n - 1);
+    engine::ParallelFor(sideBySide, 1, registerRange);
+    registerRange(sideBySide, n - 1);
     return registrations;
 }
 

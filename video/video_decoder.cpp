@@ -140,6 +140,7 @@ void VideoDecoder::Close() {
     lastFrameIndex_ = -1;
     lastMediaTime_ = 0;
     countedFrames_ = 0;
+    keyFrames_.Clear();
 }
 
 void VideoDecoder::ArmDeadline() {
@@ -422,12 +423,15 @@ void VideoDecoder::FlushDecoder() {
     draining_ = false;
 }
 
-bool VideoDecoder::RewindToStart() {
+bool VideoDecoder::SeeksByBytes() const {
     // Streams whose time stamps are sparse (MPEG program streams) cannot be found reliably by
-    // time, so the first byte is the surer start wherever the format can seek by bytes.
-    const bool byBytes = (format_->iformat->flags & AVFMT_NO_BYTE_SEEK) == 0 &&
-                         (format_->iformat->flags & AVFMT_TS_DISCONT) != 0;
-    if (byBytes && av_seek_frame(format_.get(), -1, 0, AVSEEK_FLAG_BYTE) >= 0) {
+    // time; a byte position is the surer place wherever the format can seek by bytes.
+    return (format_->iformat->flags & AVFMT_NO_BYTE_SEEK) == 0 &&
+           (format_->iformat->flags & AVFMT_TS_DISCONT) != 0;
+}
+
+bool VideoDecoder::RewindToStart() {
+    if (SeeksByBytes() && av_seek_frame(format_.get(), -1, 0, AVSEEK_FLAG_BYTE) >= 0) {
         return true;
     }
     return av_seek_frame(format_.get(), streamIndex_, startTimestamp_, AVSEEK_FLAG_BACKWARD) >= 0 ||
@@ -441,13 +445,20 @@ void VideoDecoder::CountFrames() {
     if (format_->streams[streamIndex_]->nb_frames > 0 || !seekable_) {
         return;
     }
+    const bool indexed = SeeksByBytes();
     int64_t count = 0;
     for (int64_t packets = 0; packets < kMaxCountedPackets && !Expired(); ++packets) {
         if (av_read_frame(format_.get(), packet_.get()) < 0) {
             countedFrames_ = count;
             break;
         }
-        count += packet_->stream_index == streamIndex_ ? 1 : 0;
+        const AVPacket& packet = *packet_;
+        if (packet.stream_index == streamIndex_) {
+            ++count;
+            if (indexed && (packet.flags & AV_PKT_FLAG_KEY) != 0 && packet.pts != AV_NOPTS_VALUE) {
+                keyFrames_.Add(packet.pts, packet.pos);
+            }
+        }
         av_packet_unref(packet_.get());
     }
     RewindToStart();
@@ -525,11 +536,42 @@ VideoDecoder::Approach VideoDecoder::TakeCandidate() {
     return Approach::kFound;
 }
 
+VideoDecoder::Approach VideoDecoder::ApproachFromIndexedKeyFrame(int64_t position,
+                                                                 TimeFormat format) {
+    int64_t bytePosition = 0;
+    if (!keyFrames_.PositionBefore(TimestampOf(position, format), bytePosition) ||
+        av_seek_frame(format_.get(), -1, bytePosition, AVSEEK_FLAG_BYTE) < 0) {
+        return Approach::kTooLate;
+    }
+    FlushDecoder();
+    return DecodeUpTo(position, format, true);
+}
+
+// Ends a seek that found its frame, or the end: a position with no frame still becomes the
+// current one.
+bool VideoDecoder::Settle(Approach approach, int64_t position, TimeFormat format) {
+    if (approach == Approach::kFailed) {
+        return false;
+    }
+    if (approach != Approach::kFound) {
+        lastFrameIndex_ = format == TimeFormat::kFrames ? position : lastFrameIndex_;
+        lastMediaTime_ = format == TimeFormat::kMediaTime ? position : lastMediaTime_;
+    }
+    return true;
+}
+
 bool VideoDecoder::SeekTo(int64_t position, TimeFormat format) {
     if (!IsOpen()) {
         return false;
     }
     ArmDeadline();
+    // The counted key frames name the place to decode from; the search by time below is for
+    // files without them, and for a key frame that turns out to come too late or to fail.
+    const Approach indexed = ApproachFromIndexedKeyFrame(position, format);
+    if (indexed == Approach::kFound || indexed == Approach::kEnded) {
+        return Settle(indexed, position, format);
+    }
+    av_frame_unref(pending_.get());
     const int64_t target = TimestampOf(position, format);
     const int64_t oneSecond = av_rescale_q(1, AVRational{1, 1}, timeBase_);
     int64_t backoff = 0;
@@ -544,15 +586,8 @@ bool VideoDecoder::SeekTo(int64_t position, TimeFormat format) {
         }
         FlushDecoder();
         const Approach approach = DecodeUpTo(position, format, !fromStart);
-        if (approach == Approach::kFailed) {
-            return false;
-        }
         if (approach != Approach::kTooLate || fromStart) {
-            if (approach != Approach::kFound) {
-                lastFrameIndex_ = format == TimeFormat::kFrames ? position : lastFrameIndex_;
-                lastMediaTime_ = format == TimeFormat::kMediaTime ? position : lastMediaTime_;
-            }
-            return true;
+            return Settle(approach, position, format);
         }
         av_frame_unref(pending_.get());
         backoff = backoff == 0 ? oneSecond : Plus(backoff, Plus(backoff, Plus(backoff, backoff)));

@@ -16,6 +16,7 @@
 
 #include "video/av_owners.h"
 #include "video/bgr_frame.h"
+#include "video/key_frame_index.h"
 #include "video/playback_layer.h"
 #include "video/time_format.h"
 
@@ -80,7 +81,10 @@ private:
     bool RewindToStart();
     void CountFrames();
     bool SeekBefore(int64_t timestamp);
+    bool SeeksByBytes() const;
     enum class Approach { kFound, kTooLate, kEnded, kFailed };
+    Approach ApproachFromIndexedKeyFrame(int64_t position, TimeFormat format);
+    bool Settle(Approach approach, int64_t position, TimeFormat format);
     Approach DecodeUpTo(int64_t position, TimeFormat format, bool needKeyFrame);
     Approach TakeCandidate();
     void FlushDecoder();
@@ -111,6 +115,7 @@ private:
     int32_t height_ = 0;
     bool seekable_ = false;
     int64_t countedFrames_ = 0;  // frames counted at opening; 0 = not counted
+    KeyFrameIndex keyFrames_;    // filled while counting
     int64_t lastFrameIndex_ = -1;
     int64_t lastMediaTime_ = 0;
 
