@@ -15,6 +15,11 @@ theorem on the row-wise running sums of S; optional optical blur (a Gaussian app
 noise (Gaussian, per channel) and JPEG coding follow. Values are rounded to nearest.
 Without blur and noise, frame 00 is exactly the scale x scale box mean of the truth.
 
+A set whose frames show another scene or an object that moves also gets a sibling, <name>_without:
+the same files less the frames other than 00 that differ from the static scene. It tells what the
+frames that do fit can give, the fair comparison for the set itself: where the object moved,
+only those frames show the scene, so the static set's figure is out of reach there.
+
 Run with the system Python (numpy and Pillow from Debian):
     /usr/bin/python3 bench/make_sr_sets.py --testdata ../shared/testdata --out /work/srsets
 """
@@ -23,6 +28,7 @@ import argparse
 import csv
 import math
 import os
+import shutil
 import sys
 
 import numpy as np
@@ -182,6 +188,7 @@ def make_set(spec, testdata, out_root, lr_size):
 
     sources = [scene] * FRAMES
     notes = []
+    misfits = set()  # frames other than 00 that differ from the static scene
     if spec.moving:
         pfile, preduce, pcx, pcy, pw, ph, frames = spec.moving
         patch = load_photo(testdata, pfile, preduce, pw, ph, pcx, pcy)
@@ -193,6 +200,7 @@ def make_set(spec, testdata, out_root, lr_size):
             if k in frames:
                 mx, my = (int(v) for v in rng.randint(-24, 25, 2))
                 notes.append(f"frame {k:02d}: the patch moves by ({mx}, {my}) truth pixels")
+                misfits |= {k} - {0}
             sources.append(paste(scene, patch, x0 + mx, y0 + my))
         notes.insert(0, f"a {pw}x{ph} patch of {pfile} at truth pixel "
                         f"({x0 - margin}, {y0 - margin}) in frame 00")
@@ -201,6 +209,7 @@ def make_set(spec, testdata, out_root, lr_size):
         sources = list(sources)
         sources[frame] = load_photo(testdata, ofile, oreduce, src_w, src_h, ocx, ocy)
         notes.append(f"frame {frame:02d} shows another scene ({ofile})")
+        misfits.add(frame)
 
     truth = sources[0][margin:margin + SCALE * height, margin:margin + SCALE * width]
     folder = os.path.join(out_root, spec.name)
@@ -226,12 +235,31 @@ def make_set(spec, testdata, out_root, lr_size):
         else:
             picture.save(os.path.join(folder, name))
         rows.append([name, k, dx, dy, rot, SCALE, width, height])
+    write_offsets(folder, rows)
+    if misfits:
+        write_without(folder, spec.name, rows, misfits)
+    return notes
+
+
+def write_offsets(folder, rows):
     with open(os.path.join(folder, "offsets.csv"), "w", newline="") as f:
         writer = csv.writer(f, lineterminator="\n")
         writer.writerow(["file", "frame", "dx_lr", "dy_lr", "rotation_deg", "scale",
                          "width", "height"])
         writer.writerows(rows)
-    return notes
+
+
+def write_without(folder, name, rows, misfits):
+    """The sibling set <name>_without: the files of folder less the frames in misfits."""
+    sibling = folder + "_without"
+    os.makedirs(sibling, exist_ok=True)
+    for truth in ("hr_groundtruth.png", "hr_groundtruth.bmp"):
+        shutil.copyfile(os.path.join(folder, truth), os.path.join(sibling, truth))
+    kept = [row for row in rows if row[1] not in misfits]
+    for row in kept:
+        shutil.copyfile(os.path.join(folder, row[0]), os.path.join(sibling, row[0]))
+    write_offsets(sibling, kept)
+    print(f"{name}_without; frames {', '.join(f'{k:02d}' for k in sorted(misfits))} left out")
 
 
 def check_integration():
