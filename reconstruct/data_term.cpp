@@ -186,16 +186,21 @@ bool DataTerm::Reweight(const FloatPlane& x, const RobustLimits& limits, Residua
         }
         float* w = weights_[k].data();
         ForEachRowBlock(k, [&](int32_t block, int32_t row0, int32_t row1) {
+            // Summed apart from the neighbouring blocks' sums, which share its cache line.
+            double blockCurvature = 0.0;
+            double blockWeights = 0.0;
             for (int32_t v = row0; v < row1; ++v) {
                 const size_t base = static_cast<size_t>(v) * width;
                 for (int32_t u = 0; u < width; ++u) {
                     if (masked && mask_[base + u] != 0 && s.Valid(u, v)) {
                         w[base + u] = maskedWeight;
                     }
-                    curv[static_cast<size_t>(block)] += w[base + u] * s.WeightSquares(u, v);
-                    weightSum[static_cast<size_t>(block)] += w[base + u];
+                    blockCurvature += w[base + u] * s.WeightSquares(u, v);
+                    blockWeights += w[base + u];
                 }
             }
+            curv[static_cast<size_t>(block)] = blockCurvature;
+            weightSum[static_cast<size_t>(block)] = blockWeights;
         });
         Histogram frame(kBins, 0);
         double frameCurvature = 0.0;
