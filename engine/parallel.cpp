@@ -171,14 +171,14 @@ bool ScalarOracle() {
     return oracle.load();
 }
 
-void ParallelFor(int32_t count, int32_t minChunk,
-                 const std::function<void(int32_t, int32_t)>& body) {
+void ParallelFor(int32_t count, int32_t minChunk, const std::function<void(int32_t, int32_t)>& body,
+                 int32_t rangesPerThread) {
     if (count <= 0) {
         return;
     }
     const int threads = ScalarOracle() ? 1 : EngineThreadCount();
     const int32_t byLength = count / std::max(minChunk, 1);
-    const int32_t chunks = std::min<int32_t>(byLength, threads * 4);
+    const int32_t chunks = std::min<int32_t>(byLength, threads * std::max(rangesPerThread, 1));
     std::unique_lock<std::mutex> lock(poolMutex, std::try_to_lock);
     if (threads <= 1 || chunks <= 1 || insideParallelWork || !lock.owns_lock()) {
         body(0, count);
@@ -195,6 +195,17 @@ void ParallelFor(int32_t count, int32_t minChunk,
     pool->Run(batch);
     if (batch.failure) {
         std::rethrow_exception(batch.failure);
+    }
+}
+
+void ForEachSideBySide(int32_t count, bool sideBySide,
+                       const std::function<void(int32_t, int32_t)>& body) {
+    const int32_t threads = EngineThreadCount();
+    const int32_t rounds = count > threads ? count - count % threads : count;
+    const int32_t together = sideBySide ? rounds : 0;
+    ParallelFor(together, 1, body);
+    if (together < count) {
+        body(together, count);
     }
 }
 

@@ -23,8 +23,18 @@ bool ScalarOracle();
 
 // Calls body(begin, end) on contiguous ranges covering [0, count), each at least minChunk long
 // (except when count itself is shorter), on up to EngineThreadCount() threads; returns when all
-// are done. Nested calls, and calls while another run is in progress, run on the calling thread.
-void ParallelFor(int32_t count, int32_t minChunk,
-                 const std::function<void(int32_t, int32_t)>& body);
+// are done. The ranges, up to rangesPerThread per thread, are handed out one by one: more of them
+// even out items of uneven cost, at the price of a hand-out each. Nested calls, and calls while
+// another run is in progress, run on the calling thread.
+void ParallelFor(int32_t count, int32_t minChunk, const std::function<void(int32_t, int32_t)>& body,
+                 int32_t rangesPerThread = 4);
+
+// Calls body(begin, end) on ranges covering [0, count) of independent items, each item of a
+// size that leaves threads idle on its own: side by side, one item per thread, in whole rounds
+// only when the last round would leave threads idle, and the items after them in one call on the
+// calling thread (each item then free to spread its own work over the threads). Without
+// sideBySide, the whole range in that one call.
+void ForEachSideBySide(int32_t count, bool sideBySide,
+                       const std::function<void(int32_t, int32_t)>& body);
 
 }  // namespace lumivex::engine

@@ -123,14 +123,6 @@ Registration RegisterFrame(const uint8_t* pixels, BytePlane ref, const Workspace
 // their own, and each frame registered side by side would hold two more frame-sized planes.
 constexpr int64_t kSideBySideMaxPixels = 4'000'000;
 
-// How many of count frames are registered side by side, one per thread: whole rounds only when
-// the last round would leave threads idle; the frames after them are registered one at a time,
-// each spread over all the threads.
-int32_t SideBySideFrames(int32_t count) {
-    const int32_t threads = EngineThreadCount();
-    return count > threads ? count - count % threads : count;
-}
-
 // Registers frames 1 … n − 1 against the prepared reference, several frames side by side (the
 // coarse pyramid levels of one frame leave threads idle). A frame's registration reads only the
 // reference, its pyramid and the frame itself, so the transforms do not depend on the order or
@@ -149,11 +141,8 @@ std::vector<Registration> RegisterFrames(const EnhanceProgress& progress, uint8_
                 RegisterFrame(framePointers[k], ref, ws, scratch);
         }
     };
-    const int32_t sideBySide = static_cast<int64_t>(ref.cols) * ref.rows > kSideBySideMaxPixels
-                                   ? 0
-                                   : SideBySideFrames(n - 1);
-    engine::ParallelFor(sideBySide, 1, registerRange);
-    registerRange(sideBySide, n - 1);
+    const bool sideBySide = static_cast<int64_t>(ref.cols) * ref.rows <= kSideBySideMaxPixels;
+    engine::ForEachSideBySide(n - 1, sideBySide, registerRange);
     return registrations;
 }
 

@@ -43,13 +43,13 @@ void CubicEnlarge(const uint8_t* frame, int32_t width, int32_t height, Channel c
     const std::vector<CubicTaps> rows = AxisTaps(out.rows, height);
     // The channel of the frame as reals, then the separable filter row by row.
     FloatPlane source(height, width);
-    for (int32_t r = 0; r < height; ++r) {
+    ForEachIndex(height, [&](int32_t r) {
         const uint8_t* in = frame + static_cast<size_t>(r) * width * 3;
         float* dst = source.Row(r);
         for (int32_t c = 0; c < width; ++c) {
             dst[c] = ChannelValue(in + 3 * c, channel);
         }
-    }
+    });
     ForEachIndex(out.rows, [&](int32_t i) {
         std::vector<float> line(static_cast<size_t>(width));
         const CubicTaps& ty = rows[i];

@@ -42,6 +42,16 @@ int32_t BlockCount(int32_t rows) {
 
 }  // namespace
 
+// fn(block, row0, row1) for the fixed row blocks of frame k, on the engine's threads.
+template <typename PixelFn>
+void DataTerm::ForEachRowBlock(int32_t k, const PixelFn& fn) {
+    const int32_t height = sampling_[k].Height();
+    ForEachIndex(BlockCount(height), [&](int32_t block) {
+        const int32_t row0 = block * kBlockRows;
+        fn(block, row0, std::min(height, row0 + kBlockRows));
+    });
+}
+
 DataTerm::DataTerm(std::vector<const uint8_t*> frames, std::vector<FrameSampling> sampling,
                    int32_t outWidth, int32_t outHeight)
     : frames_(std::move(frames)),
@@ -64,12 +74,14 @@ DataTerm::DataTerm(std::vector<const uint8_t*> frames, std::vector<FrameSampling
 
 void DataTerm::ResetPixelWeights(int32_t k) {
     const FrameSampling& s = sampling_[k];
-    std::vector<float>& w = weights_[k];
-    for (int32_t v = 0; v < s.Height(); ++v) {
-        for (int32_t u = 0; u < s.Width(); ++u) {
-            w[static_cast<size_t>(v) * s.Width() + u] = s.Valid(u, v) ? 1.0F : 0.0F;
+    float* w = weights_[k].data();
+    ForEachRowBlock(k, [&](int32_t, int32_t row0, int32_t row1) {
+        for (int32_t v = row0; v < row1; ++v) {
+            for (int32_t u = 0; u < s.Width(); ++u) {
+                w[static_cast<size_t>(v) * s.Width() + u] = s.Valid(u, v) ? 1.0F : 0.0F;
+            }
         }
-    }
+    });
 }
 
 void DataTerm::SetSampling(int32_t k, FrameSampling sampling) {
@@ -84,18 +96,10 @@ void DataTerm::Simulate(int32_t k, const FloatPlane& x, FloatPlane& out) {
 
 void DataTerm::FrameChannel(int32_t k, Channel channel, FloatPlane& out) const {
     const uint8_t* pixels = frames_[k];
-    for (size_t i = 0; i < out.Size(); ++i) {
-        out.data[i] = ChannelValue(pixels + 3 * i, channel);
-    }
-}
-
-// fn(block, row0, row1) for the fixed row blocks of frame k, on the engine's threads.
-template <typename PixelFn>
-void DataTerm::ForEachRowBlock(int32_t k, const PixelFn& fn) {
-    const int32_t height = sampling_[k].Height();
-    ForEachIndex(BlockCount(height), [&](int32_t block) {
-        const int32_t row0 = block * kBlockRows;
-        fn(block, row0, std::min(height, row0 + kBlockRows));
+    ForEachBlock(out.Size(), [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i) {
+            out.data[i] = ChannelValue(pixels + 3 * i, channel);
+        }
     });
 }
 
@@ -182,16 +186,21 @@ bool DataTerm::Reweight(const FloatPlane& x, const RobustLimits& limits, Residua
         }
         float* w = weights_[k].data();
         ForEachRowBlock(k, [&](int32_t block, int32_t row0, int32_t row1) {
+            // Summed apart from the neighbouring blocks' sums, which share its cache line.
+            double blockCurvature = 0.0;
+            double blockWeights = 0.0;
             for (int32_t v = row0; v < row1; ++v) {
                 const size_t base = static_cast<size_t>(v) * width;
                 for (int32_t u = 0; u < width; ++u) {
                     if (masked && mask_[base + u] != 0 && s.Valid(u, v)) {
                         w[base + u] = maskedWeight;
                     }
-                    curv[static_cast<size_t>(block)] += w[base + u] * s.WeightSquares(u, v);
-                    weightSum[static_cast<size_t>(block)] += w[base + u];
+                    blockCurvature += w[base + u] * s.WeightSquares(u, v);
+                    blockWeights += w[base + u];
                 }
             }
+            curv[static_cast<size_t>(block)] = blockCurvature;
+            weightSum[static_cast<size_t>(block)] = blockWeights;
         });
         Histogram frame(kBins, 0);
         double frameCurvature = 0.0;

@@ -11,19 +11,14 @@ namespace {
 
 // Samples per reduction block: the block boundaries, not the threads, fix the order of the sums.
 constexpr size_t kBlock = size_t{1} << 14;
+// Ranges of indices handed out per thread: enough for a frame's few dozen bands of uneven cost to
+// go out one by one (a thread left idle at the end of a pass waits for half a range on average).
+constexpr int32_t kRangesPerThread = 32;
 // Interleaved partial sums of a dot product within a block.
 constexpr size_t kLanes = 8;
 
 int32_t BlockCount(size_t size) {
     return static_cast<int32_t>((size + kBlock - 1) / kBlock);
-}
-
-// Calls body(begin, end) for every fixed block of [0, size).
-void ForEachBlock(size_t size, const std::function<void(size_t, size_t)>& body) {
-    ForEachIndex(BlockCount(size), [&](int32_t b) {
-        const size_t begin = static_cast<size_t>(b) * kBlock;
-        body(begin, std::min(size, begin + kBlock));
-    });
 }
 
 // Σ a[i]·b[i] over [0, n) in kLanes interleaved double sums (independent chains that vectorise),
@@ -60,11 +55,26 @@ double SumOfBlocks(size_t size, const std::function<double(size_t, size_t)>& blo
 
 }  // namespace
 
+FloatPlane::FloatPlane(int32_t rows, int32_t cols)
+    : rows(rows), cols(cols), data(static_cast<size_t>(rows) * static_cast<size_t>(cols)) {
+    Fill(*this, 0.0F);
+}
+
 void ForEachIndex(int32_t count, const std::function<void(int32_t)>& body) {
-    engine::ParallelFor(count, 1, [&](int32_t begin, int32_t end) {
-        for (int32_t i = begin; i < end; ++i) {
-            body(i);
-        }
+    engine::ParallelFor(
+        count, 1,
+        [&](int32_t begin, int32_t end) {
+            for (int32_t i = begin; i < end; ++i) {
+                body(i);
+            }
+        },
+        kRangesPerThread);
+}
+
+void ForEachBlock(size_t size, const std::function<void(size_t, size_t)>& body) {
+    ForEachIndex(BlockCount(size), [&](int32_t b) {
+        const size_t begin = static_cast<size_t>(b) * kBlock;
+        body(begin, std::min(size, begin + kBlock));
     });
 }
 
@@ -87,19 +97,13 @@ double StepAndResidualNorm(FloatPlane& x, FloatPlane& r, double alpha, const Flo
 }
 
 double Sum(const FloatPlane& a) {
-    std::vector<double> partial(static_cast<size_t>(BlockCount(a.Size())), 0.0);
-    ForEachBlock(a.Size(), [&](size_t begin, size_t end) {
+    return SumOfBlocks(a.Size(), [&](size_t begin, size_t end) {
         double sum = 0.0;
         for (size_t i = begin; i < end; ++i) {
             sum += a.data[i];
         }
-        partial[begin / kBlock] = sum;
+        return sum;
     });
-    double total = 0.0;
-    for (const double p : partial) {
-        total += p;
-    }
-    return total;
 }
 
 void ScaleAndAdd(FloatPlane& y, double beta, const FloatPlane& x) {
@@ -121,11 +125,15 @@ void Scale(FloatPlane& y, double factor) {
 }
 
 void Fill(FloatPlane& plane, float value) {
-    std::fill(plane.data.begin(), plane.data.end(), value);
+    ForEachBlock(plane.Size(), [&](size_t begin, size_t end) {
+        std::fill(plane.data.begin() + begin, plane.data.begin() + end, value);
+    });
 }
 
 void CopyPlane(FloatPlane& dst, const FloatPlane& src) {
-    std::copy(src.data.begin(), src.data.end(), dst.data.begin());
+    ForEachBlock(src.Size(), [&](size_t begin, size_t end) {
+        std::copy(src.data.begin() + begin, src.data.begin() + end, dst.data.begin() + begin);
+    });
 }
 
 }  // namespace lumivex::recon

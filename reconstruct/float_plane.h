@@ -6,14 +6,33 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace lumivex::recon {
 
+// Leaves new samples uninitialised: FloatPlane zeroes its own on the engine's threads.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args) {
+        if constexpr (sizeof...(Args) == 0) {
+            ::new (static_cast<void*>(p)) U;
+        } else {
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+        }
+    }
+};
+
 struct FloatPlane {
     FloatPlane() = default;
-    FloatPlane(int32_t rows, int32_t cols)
-        : rows(rows), cols(cols), data(static_cast<size_t>(rows) * static_cast<size_t>(cols)) {}
+    // rows × cols zeroes.
+    FloatPlane(int32_t rows, int32_t cols);
 
     float* Row(int32_t row) { return data.data() + static_cast<size_t>(row) * cols; }
     const float* Row(int32_t row) const { return data.data() + static_cast<size_t>(row) * cols; }
@@ -21,7 +40,7 @@ struct FloatPlane {
 
     int32_t rows = 0;
     int32_t cols = 0;
-    std::vector<float> data;
+    std::vector<float, UninitialisedAllocator<float>> data;
 };
 
 // Σ a·b, accumulated in double over fixed blocks.
@@ -42,5 +61,7 @@ void CopyPlane(FloatPlane& dst, const FloatPlane& src);
 
 // Calls body(i) for every i in [0, count) on the engine's threads; bodies must be independent.
 void ForEachIndex(int32_t count, const std::function<void(int32_t)>& body);
+// Calls body(begin, end) for fixed blocks of samples covering [0, size), on the engine's threads.
+void ForEachBlock(size_t size, const std::function<void(size_t, size_t)>& body);
 
 }  // namespace lumivex::recon

@@ -291,13 +291,16 @@ bool QualityRun::RestartWhereFramesDropOut(FloatPlane& reach, FloatPlane& luma,
     }
     FloatPlane& start = planes.r;
     recon::CubicEnlarge(frames_[0], width_, height_, Channel::kLuma, start);
-    for (size_t i = 0; i < luma.Size(); ++i) {
-        const float all = reach.data[i];
-        if (all > 0.0F && kept.data[i] < kKeptFull * all) {
-            const auto share = static_cast<float>(Ramp(kept.data[i] / all, kKeptFull, kKeptNone));
-            luma.data[i] = start.data[i] + share * (luma.data[i] - start.data[i]);
+    recon::ForEachBlock(luma.Size(), [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i) {
+            const float all = reach.data[i];
+            if (all > 0.0F && kept.data[i] < kKeptFull * all) {
+                const auto share =
+                    static_cast<float>(Ramp(kept.data[i] / all, kKeptFull, kKeptNone));
+                luma.data[i] = start.data[i] + share * (luma.data[i] - start.data[i]);
+            }
         }
-    }
+    });
     reach = FloatPlane();
     return true;
 }
@@ -357,9 +360,11 @@ bool QualityRun::SolveChroma(const FloatPlane& luma, Channel channel, const Floa
     recon::CubicEnlarge(frames_[0], width_, height_, channel, planes.q);
     const auto tau = static_cast<float>(
         std::max(kCoverageFallback * recon::Sum(coverage) / coverage.Size(), 1e-6));
-    for (size_t i = 0; i < chroma.Size(); ++i) {
-        chroma.data[i] = (planes.r.data[i] + tau * planes.q.data[i]) / (coverage.data[i] + tau);
-    }
+    recon::ForEachBlock(chroma.Size(), [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i) {
+            chroma.data[i] = (planes.r.data[i] + tau * planes.q.data[i]) / (coverage.data[i] + tau);
+        }
+    });
     if (options_.chromaSteps <= 0) {
         return true;
     }

@@ -98,7 +98,7 @@ bool RefineMotion(const FloatPlane& simulated, const FloatPlane& luma, const flo
     const int32_t blocks = (height + kBlockRows - 1) / kBlockRows;
     std::vector<Normal> partial(static_cast<size_t>(blocks));
     ForEachIndex(blocks, [&](int32_t block) {
-        Normal& n = partial[static_cast<size_t>(block)];
+        Normal n;  // summed apart from the neighbouring blocks' sums, which share cache lines
         const int32_t row0 = std::max(1, block * kBlockRows);
         const int32_t row1 = std::min(height - 1, (block + 1) * kBlockRows);
         for (int32_t v = row0; v < row1; ++v) {
@@ -121,6 +121,7 @@ bool RefineMotion(const FloatPlane& simulated, const FloatPlane& luma, const flo
                 n.Add(j, w[u], static_cast<double>(y[u]) - s[u]);
             }
         }
+        partial[static_cast<size_t>(block)] = n;
     });
     Normal total;
     for (const Normal& n : partial) {

@@ -18,7 +18,8 @@ struct FrameRegistration {
 };
 
 // frames[0] is the reference; every frame is width × height packed B, G, R. after(k) is called
-// once frame k is registered; when it returns false the run stops and false is returned.
+// once k frames are registered (on the engine's threads, one call at a time, k rising); when it
+// returns false the frames not yet started are skipped and false is returned.
 bool RegisterFrames(uint8_t* const* frames, int32_t n, int32_t width, int32_t height,
                     const std::function<bool(int32_t)>& after, std::vector<FrameRegistration>& out);
 
