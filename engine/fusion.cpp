@@ -1,7 +1,11 @@
 #include "engine/fusion.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
+
+#include "engine/parallel.h"
 
 namespace lumivex::engine {
 
@@ -13,25 +17,86 @@ int32_t Luminance(const uint8_t* p) {
     return p[0] + 3 * p[1] + 2 * p[2];
 }
 
+// The running state of the measure: the sum not yet taken off in quanta, and the quanta taken.
+struct QuantumCount {
+    int64_t quantum;
+    int64_t acc = 0;
+    int32_t count = 0;
+
+    void Add(int64_t term) {
+        acc += term;
+        if (acc > quantum) {
+            acc -= quantum;
+            ++count;
+        }
+    }
+};
+
+// One row of the central ninth: its squared luminance differences added up, and the largest.
+struct RowTotals {
+    int64_t sum = 0;
+    int64_t largest = 0;
+};
+
+template <typename SecondSample>
+int64_t SquaredDifference(BytePlane p, SecondSample& second, int32_t r, int32_t c) {
+    const int64_t d = Luminance(&p.At(r, c)) - Luminance(second(r, c));
+    return d * d;
+}
+
 // Counts how many quanta of (rows × cols) / 9 the squared luminance differences over the central
 // ninth add up to, taking off at most one quantum per pixel. The running sum is kept in 64 bits:
 // on small planes with strong differences it would outgrow 32 bits.
 template <typename SecondSample>
-int32_t CentralMeasure(BytePlane p, SecondSample second) {
-    const int64_t quantum = (static_cast<int64_t>(p.rows) * p.cols) / 9;
-    int64_t acc = 0;
-    int32_t count = 0;
+int32_t CentralMeasurePixelByPixel(BytePlane p, SecondSample second) {
+    QuantumCount state{(static_cast<int64_t>(p.rows) * p.cols) / 9};
     for (int32_t r = p.rows / 3; r <= (2 * p.rows) / 3 - 1; ++r) {
         for (int32_t c = p.cols / 3; c <= (2 * p.cols) / 3 - 1; ++c) {
-            const int64_t d = Luminance(&p.At(r, c)) - Luminance(second(r, c));
-            acc += d * d;
-            if (acc > quantum) {
-                acc -= quantum;
-                ++count;
+            state.Add(SquaredDifference(p, second, r, c));
+        }
+    }
+    return state.count;
+}
+
+// The same count from row totals worked out in parallel. While the running sum is at most one
+// quantum and no term of a row exceeds one, every pixel of the row leaves the sum in (0, quantum]
+// once it is positive, so the row's count follows from its total alone; any other row is counted
+// pixel by pixel, in order, as above.
+template <typename SecondSample>
+int32_t CentralMeasure(BytePlane p, SecondSample second) {
+    if (ScalarOracle()) {
+        return CentralMeasurePixelByPixel(p, second);
+    }
+    const int32_t row0 = p.rows / 3;
+    const int32_t col0 = p.cols / 3;
+    const int32_t col1 = (2 * p.cols) / 3 - 1;
+    const int32_t rows = (2 * p.rows) / 3 - row0;
+    std::vector<RowTotals> totals(static_cast<size_t>(std::max(rows, 0)));
+    ParallelFor(rows, 16, [&](int32_t begin, int32_t end) {
+        for (int32_t k = begin; k < end; ++k) {
+            RowTotals& t = totals[static_cast<size_t>(k)];
+            for (int32_t c = col0; c <= col1; ++c) {
+                const int64_t term = SquaredDifference(p, second, row0 + k, c);
+                t.sum += term;
+                t.largest = std::max(t.largest, term);
+            }
+        }
+    });
+    QuantumCount state{(static_cast<int64_t>(p.rows) * p.cols) / 9};
+    for (int32_t k = 0; k < rows; ++k) {
+        const RowTotals& t = totals[static_cast<size_t>(k)];
+        if (state.quantum > 0 && state.acc <= state.quantum && t.largest <= state.quantum) {
+            const int64_t total = state.acc + t.sum;
+            const int64_t taken = total == 0 ? 0 : (total - 1) / state.quantum;
+            state.acc = total - taken * state.quantum;
+            state.count += static_cast<int32_t>(taken);
+        } else {
+            for (int32_t c = col0; c <= col1; ++c) {
+                state.Add(SquaredDifference(p, second, row0 + k, c));
             }
         }
     }
-    return count;
+    return state.count;
 }
 
 }  // namespace
