@@ -1,7 +1,11 @@
 #include "engine/fusion.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
+
+#include "engine/parallel.h"
 
 namespace lumivex::engine {
 
@@ -13,25 +17,110 @@ int32_t Luminance(const uint8_t* p) {
     return p[0] + 3 * p[1] + 2 * p[2];
 }
 
-// Counts how many quanta of (rows × cols) / 9 the squared luminance differences over the central
-// ninth add up to, taking off at most one quantum per pixel. The running sum is kept in 64 bits:
-// on small planes with strong differences it would outgrow 32 bits.
-template <typename SecondSample>
-int32_t CentralMeasure(BytePlane p, SecondSample second) {
-    const int64_t quantum = (static_cast<int64_t>(p.rows) * p.cols) / 9;
+// One row of the central ninth: its squared luminance differences added up, and the largest.
+struct RowTotals {
+    int64_t sum = 0;
+    int64_t largest = 0;
+};
+
+// The running state of the measure: the sum not yet taken off in quanta, and the quanta taken.
+struct QuantumCount {
+    int64_t quantum;
     int64_t acc = 0;
     int32_t count = 0;
-    for (int32_t r = p.rows / 3; r <= (2 * p.rows) / 3 - 1; ++r) {
-        for (int32_t c = p.cols / 3; c <= (2 * p.cols) / 3 - 1; ++c) {
-            const int64_t d = Luminance(&p.At(r, c)) - Luminance(second(r, c));
-            acc += d * d;
-            if (acc > quantum) {
-                acc -= quantum;
-                ++count;
-            }
+
+    void Add(int64_t term) {
+        acc += term;
+        if (acc > quantum) {
+            acc -= quantum;
+            ++count;
         }
     }
-    return count;
+
+    // A whole row from its totals, when they decide it: while the sum is at most one quantum and
+    // no term exceeds one, each pixel leaves the sum in (0, quantum] once it is positive, so the
+    // quanta taken are those that leave the row's final sum there. False (nothing added)
+    // otherwise.
+    bool AddRow(const RowTotals& row) {
+        if (quantum <= 0 || acc > quantum || row.largest > quantum) {
+            return false;
+        }
+        const int64_t total = acc + row.sum;
+        const int64_t taken = total == 0 ? 0 : (total - 1) / quantum;
+        acc = total - taken * quantum;
+        count += static_cast<int32_t>(taken);
+        return true;
+    }
+};
+
+// The central ninth of p: rows row0 ... row0 + rows - 1, columns col0 ... col1.
+struct CentralNinth {
+    explicit CentralNinth(BytePlane p)
+        : row0(p.rows / 3),
+          rows((2 * p.rows) / 3 - row0),
+          col0(p.cols / 3),
+          col1((2 * p.cols) / 3 - 1),
+          quantum((static_cast<int64_t>(p.rows) * p.cols) / 9) {}
+    int32_t row0;
+    int32_t rows;
+    int32_t col0;
+    int32_t col1;
+    int64_t quantum;
+};
+
+template <typename SecondSample>
+int64_t SquaredDifference(BytePlane p, SecondSample& second, int32_t r, int32_t c) {
+    const int64_t d = Luminance(&p.At(r, c)) - Luminance(second(r, c));
+    return d * d;
+}
+
+template <typename SecondSample>
+void AddPixelByPixel(QuantumCount& state, BytePlane p, SecondSample& second,
+                     const CentralNinth& ninth, int32_t r) {
+    for (int32_t c = ninth.col0; c <= ninth.col1; ++c) {
+        state.Add(SquaredDifference(p, second, r, c));
+    }
+}
+
+template <typename SecondSample>
+std::vector<RowTotals> CentralRowTotals(BytePlane p, SecondSample& second,
+                                        const CentralNinth& ninth) {
+    std::vector<RowTotals> totals(static_cast<size_t>(std::max(ninth.rows, 0)));
+    ParallelFor(ninth.rows, 16, [&](int32_t begin, int32_t end) {
+        for (int32_t k = begin; k < end; ++k) {
+            RowTotals& t = totals[static_cast<size_t>(k)];
+            for (int32_t c = ninth.col0; c <= ninth.col1; ++c) {
+                const int64_t term = SquaredDifference(p, second, ninth.row0 + k, c);
+                t.sum += term;
+                t.largest = std::max(t.largest, term);
+            }
+        }
+    });
+    return totals;
+}
+
+// Counts how many quanta of (rows × cols) / 9 the squared luminance differences over the central
+// ninth add up to, taking off at most one quantum per pixel. The running sum is kept in 64 bits:
+// on small planes with strong differences it would outgrow 32 bits. The rows' totals are worked
+// out in parallel; a row they do not decide is counted pixel by pixel, in order (as the scalar
+// oracle counts every row).
+template <typename SecondSample>
+int32_t CentralMeasure(BytePlane p, SecondSample second) {
+    const CentralNinth ninth(p);
+    QuantumCount state{ninth.quantum};
+    if (ScalarOracle()) {
+        for (int32_t k = 0; k < ninth.rows; ++k) {
+            AddPixelByPixel(state, p, second, ninth, ninth.row0 + k);
+        }
+        return state.count;
+    }
+    const std::vector<RowTotals> totals = CentralRowTotals(p, second, ninth);
+    for (int32_t k = 0; k < ninth.rows; ++k) {
+        if (!state.AddRow(totals[static_cast<size_t>(k)])) {
+            AddPixelByPixel(state, p, second, ninth, ninth.row0 + k);
+        }
+    }
+    return state.count;
 }
 
 }  // namespace

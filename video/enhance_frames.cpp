@@ -3,13 +3,16 @@
 #include <cinttypes>
 #include <cstdio>
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <vector>
 
+#include "engine/parallel.h"
 #include "engine/super_resolve.h"
 #include "job/input_set.h"
 #include "video/debug_message.h"
 #include "video/gather_frames.h"
-#include "video/split_fields.h"
+#include "video/grabbing_path.h"
 #include "video/video_page_model.h"
 
 namespace lumivex::video {
@@ -34,16 +37,54 @@ void ClearFrames(EnhanceJob& job) {
     job.interlaced = false;
 }
 
-}  // namespace
+// With more than one engine thread, the gathering's own decoder opens the file on a thread of its
+// own while the page loads it: the two open the file independently.
+class EarlyConnection {
+public:
+    explicit EarlyConnection(const std::string& path) {
+        if (EngineThreadCount() < 2) {
+            return;
+        }
+        try {
+            opening_ = std::thread([this, path] { connected_ = grabbing_.Connect(path); });
+        } catch (const std::system_error&) {
+            // No thread: the gathering connects when it starts.
+        }
+    }
+    ~EarlyConnection() { Wait(); }
+    EarlyConnection(const EarlyConnection&) = delete;
+    EarlyConnection& operator=(const EarlyConnection&) = delete;
 
-bool GatherFramesIntoJob(EnhanceJob& job, int64_t reference, TimeFormat timeFormat,
-                         MessageSink& messages, bool fields) {
+    // The connected path; null when it was not opened early or could not be opened.
+    GrabbingPath* Connected() {
+        Wait();
+        return connected_ ? &grabbing_ : nullptr;
+    }
+
+private:
+    void Wait() {
+        if (opening_.joinable()) {
+            opening_.join();
+        }
+    }
+
+    GrabbingPath grabbing_;
+    std::thread opening_;
+    bool connected_ = false;
+};
+
+// GatherFramesIntoJob over the path connected early, or (when null) over one connected here.
+bool GatherIntoJob(EnhanceJob& job, GrabbingPath* connected, int64_t reference,
+                   TimeFormat timeFormat, MessageSink& messages, bool fields) {
     std::vector<std::unique_ptr<RgbImage>> slots;
     for (int32_t i = 0; i < kEnhanceFramesWanted; ++i) {
         slots.push_back(std::make_unique<RgbImage>());
     }
-    const GatherResult result =
-        GatherFrames(job.videoPath, kEnhanceFramesWanted, reference, timeFormat, slots, messages);
+    const GatherResult result = connected != nullptr
+                                    ? GatherFramesFrom(*connected, kEnhanceFramesWanted, reference,
+                                                       timeFormat, slots, messages, fields)
+                                    : GatherFrames(job.videoPath, kEnhanceFramesWanted, reference,
+                                                   timeFormat, slots, messages, fields);
     if (!result.ok || result.gathered < 1 || slots[0]->IsEmpty() ||
         slots[0]->BitsPerPixel() != 24) {
         ShowDebugMessage(messages, "%s", kCannotExtractText);
@@ -52,14 +93,18 @@ bool GatherFramesIntoJob(EnhanceJob& job, int64_t reference, TimeFormat timeForm
     ClearFrames(job);
     job.interlaced = fields;
     for (int32_t i = 0; i < result.gathered; ++i) {
-        if (fields) {
-            SplitFields(*slots[i]);
-        }
         AddImage(job, std::move(slots[i]), FrameName(i), messages);
     }
     job.referenceIndex = result.referenceIndex;
     job.inputKind = kInputVideoGathered;
     return job.FrameCount() > 0;
+}
+
+}  // namespace
+
+bool GatherFramesIntoJob(EnhanceJob& job, int64_t reference, TimeFormat timeFormat,
+                         MessageSink& messages, bool fields) {
+    return GatherIntoJob(job, nullptr, reference, timeFormat, messages, fields);
 }
 
 bool GatherFramesForEnhancement(VideoPageModel& page, EnhanceJob& job, MessageSink& messages) {
@@ -99,6 +144,7 @@ std::string PositionRangeText(int64_t position, int64_t duration) {
 bool GatherVideoFramesIntoJob(EnhanceJob& job, const std::string& path,
                               const VideoEnhanceOptions& options, MessageSink& messages,
                               std::string* refusal) {
+    EarlyConnection early(path);
     VideoPageModel page;
     if (!LoadVideoPath(page, job, path, messages) || !page.CanGather()) {
         return false;
@@ -117,7 +163,8 @@ bool GatherVideoFramesIntoJob(EnhanceJob& job, const std::string& path,
         return false;
     }
     const int64_t reference = options.position.value_or(page.Duration() / 2);
-    return GatherFramesIntoJob(job, reference, page.Format(), messages, options.fields);
+    return GatherIntoJob(job, early.Connected(), reference, page.Format(), messages,
+                         options.fields);
 }
 
 }  // namespace lumivex::video

@@ -7,6 +7,7 @@
 
 #include "video/debug_message.h"
 #include "video/grabbing_path.h"
+#include "video/split_fields.h"
 
 namespace lumivex::video {
 
@@ -32,9 +33,17 @@ void FrameGrabber::BufferCB(int64_t /*sampleTime*/, const uint8_t* buffer, int32
     if (bits == 24) {
         // Never more than the slot holds, whatever the decoder delivered.
         const size_t capacity = static_cast<size_t>(slot.Stride()) * frameHeight_;
-        std::memcpy(slot.Bits(), buffer, std::min(capacity, static_cast<size_t>(length)));
+        const size_t bytes = std::min(capacity, static_cast<size_t>(length));
+        if (fields_) {
+            CopySplittingFields(buffer, bytes, slot);
+        } else {
+            std::memcpy(slot.Bits(), buffer, bytes);
+        }
     } else if (bits == 32) {
         slot.ExpandPackedPixels(buffer, 0, 0, 0, 32);
+        if (fields_) {
+            SplitFields(slot);
+        }
     } else {
         ShowDebugMessage(messages_, kBitsNotSupportedFormat, bits);
     }
@@ -61,22 +70,23 @@ int64_t GatherStep(TimeFormat timeFormat) {
 
 GatherResult GatherFrames(const std::string& path, int32_t wanted, int64_t reference,
                           TimeFormat timeFormat, std::vector<std::unique_ptr<RgbImage>>& slots,
-                          MessageSink& messages) {
+                          MessageSink& messages, bool fields) {
     GrabbingPath grabbing;
     if (!grabbing.Connect(path)) {
         return {};
     }
-    return GatherFramesFrom(grabbing, wanted, reference, timeFormat, slots, messages);
+    return GatherFramesFrom(grabbing, wanted, reference, timeFormat, slots, messages, fields);
 }
 
 GatherResult GatherFramesFrom(GrabbingPath& path, int32_t wanted, int64_t reference,
                               TimeFormat timeFormat, std::vector<std::unique_ptr<RgbImage>>& slots,
-                              MessageSink& messages) {
+                              MessageSink& messages, bool fields) {
     if (wanted < 1 || static_cast<int32_t>(slots.size()) < wanted) {
         return {};
     }
     reference = std::clamp<int64_t>(reference, -kLargestPosition, kLargestPosition);
     FrameGrabber grabber(path, slots, messages);
+    grabber.SetFields(fields);
 
     // The chain of settings: each is made only while every earlier one succeeded.
     int32_t width = 0;

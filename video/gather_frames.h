@@ -32,6 +32,8 @@ public:
         frameWidth_ = width;
         frameHeight_ = height;
     }
+    // Each frame is stored as its two fields (the rows as SplitFields leaves them).
+    void SetFields(bool fields) { fields_ = fields; }
     int32_t Gathered() const { return gathered_; }
     void SetGathered(int32_t gathered) { gathered_ = gathered; }
 
@@ -49,6 +51,7 @@ private:
     int32_t frameWidth_ = 0;
     int32_t frameHeight_ = 0;
     int32_t gathered_ = 0;
+    bool fields_ = false;
 };
 
 // Gathers up to wanted distinct consecutive frames of the video at path, starting (wanted - 1) / 2
@@ -56,15 +59,16 @@ private:
 // wanted entries, each an empty picture owned by the caller). Repeated frames are skipped, and so
 // are the empty rounds after the end of the stream; the run gives up 3 x wanted steps past the
 // reference or past the duration. When nothing at all was decoded, gathered is 1 and slots[0]
-// stays empty: callers treat an empty first slot as a failed gathering.
+// stays empty: callers treat an empty first slot as a failed gathering. With fields, each kept
+// frame is stored as its two fields, as SplitFields would leave it.
 GatherResult GatherFrames(const std::string& path, int32_t wanted, int64_t reference,
                           TimeFormat timeFormat, std::vector<std::unique_ptr<RgbImage>>& slots,
-                          MessageSink& messages);
+                          MessageSink& messages, bool fields = false);
 
 // The same over a path the caller has connected (a file in memory, for example).
 GatherResult GatherFramesFrom(GrabbingPath& path, int32_t wanted, int64_t reference,
                               TimeFormat timeFormat, std::vector<std::unique_ptr<RgbImage>>& slots,
-                              MessageSink& messages);
+                              MessageSink& messages, bool fields = false);
 
 // Step of the gathering estimate: one frame, or a thirtieth of a second in media time.
 int64_t GatherStep(TimeFormat timeFormat);

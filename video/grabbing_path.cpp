@@ -68,14 +68,13 @@ bool GrabbingPath::Run() {
     if (complete_) {
         return true;
     }
-    BgrFrame frame;
-    if (decoder_->ReadFrame(frame) != DecodeStatus::kFrame ||
+    if (decoder_->ReadFrame(frame_) != DecodeStatus::kFrame ||
         (stop_ >= 0 && decoder_->Position(format_) > stop_)) {
         complete_ = true;
         return true;
     }
     if (callback_) {
-        callback_(frame.mediaTime, frame.bytes.data(), static_cast<int32_t>(frame.bytes.size()));
+        callback_(frame_.mediaTime, frame_.bytes.data(), static_cast<int32_t>(frame_.bytes.size()));
     }
     return true;
 }

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "video/bgr_frame.h"
 #include "video/time_format.h"
 
 namespace lumivex::video {
@@ -63,6 +64,7 @@ public:
 private:
     std::unique_ptr<VideoDecoder> decoder_;
     SampleCallback callback_;
+    BgrFrame frame_;  // decoded into again for every run, so its rows are allocated once
     TimeFormat format_ = TimeFormat::kMediaTime;
     int64_t stop_ = -1;  // -1: no stop position
     bool complete_ = false;

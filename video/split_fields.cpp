@@ -1,5 +1,6 @@
 #include "video/split_fields.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -23,6 +24,21 @@ void SplitFields(RgbImage& image) {
     }
     if (half > 0) {
         std::memcpy(image.Row(half), oddRows.data(), stride * static_cast<size_t>(half));
+    }
+}
+
+void CopySplittingFields(const uint8_t* rows, size_t length, RgbImage& image) {
+    if (image.IsEmpty()) {
+        return;
+    }
+    const int32_t height = std::abs(image.Height());
+    const int32_t half = height / 2;
+    const size_t stride = static_cast<size_t>(image.Stride());
+    for (int32_t row = 0; row < height && stride * row < length; ++row) {
+        // The odd height's last row belongs to neither field and stays in place.
+        const int32_t to = row >= 2 * half ? row : (row % 2 == 0 ? row / 2 : half + row / 2);
+        const size_t from = stride * row;
+        std::memcpy(image.Row(to), rows + from, std::min(stride, length - from));
     }
 }
 

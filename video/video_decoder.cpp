@@ -650,7 +650,11 @@ bool VideoDecoder::Convert(const AVFrame* source, BgrFrame& frame) {
     frame.bitsPerPixel = 24;
     frame.frameIndex = lastFrameIndex_;
     frame.mediaTime = lastMediaTime_;
-    frame.bytes.assign(static_cast<size_t>(frame.stride) * static_cast<size_t>(height_), 0);
+    // A frame handed in again at the same size keeps its rows; their padding stays zero.
+    const size_t bytes = static_cast<size_t>(frame.stride) * static_cast<size_t>(height_);
+    if (frame.bytes.size() != bytes) {
+        frame.bytes.assign(bytes, 0);
+    }
     for (int32_t y = 0; y < height_; ++y) {
         std::memcpy(frame.bytes.data() + static_cast<size_t>(height_ - 1 - y) * frame.stride,
                     scratch_.data() + static_cast<size_t>(y) * scratchStride, rowBytes);

@@ -62,7 +62,8 @@ public:
     // before the target. False when the stream cannot be positioned at all; a position past the
     // end succeeds and the next ReadFrame reports kEnd.
     bool SeekTo(int64_t position, TimeFormat format);
-    // The next frame in display order, converted to bottom-up 24-bit BGR of Width() x Height().
+    // The next frame in display order, converted to bottom-up 24-bit BGR of Width() x Height();
+    // a frame that already holds a buffer of that size is written into it.
     DecodeStatus ReadFrame(BgrFrame& frame);
     // Position of the frame last returned by ReadFrame, or the target of the last SeekTo.
     int64_t Position(TimeFormat format) const;

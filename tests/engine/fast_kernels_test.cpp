@@ -2,6 +2,7 @@
 // bytes for every thread count.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -117,6 +118,36 @@ TEST_F(FastKernelsTest, SmoothingHalvingAndFeaturesMatchOneThread) {
                     EXPECT_EQ(points[i].y, pointsExpected[i].y);
                 }
             }
+        }
+    }
+}
+
+// The gate measures from row totals against the pixel-by-pixel count: small differences (whole
+// rows counted from their totals), strong ones (terms above a quantum, counted pixel by pixel),
+// a strong band between small ones, and planes too small for a quantum.
+TEST_F(FastKernelsTest, GateMeasuresMatchTheScalarCount) {
+    const struct {
+        int32_t width, height, strongRows;
+    } cases[] = {{240, 180, 0}, {240, 180, 180}, {240, 180, 7}, {2, 2, 2}, {9, 1000, 0}};
+    for (const auto& c : cases) {
+        TestPicture a = Textured(c.width, c.height, 31);
+        TestPicture b = Textured(c.width, c.height, 31);
+        testing::AddNoise(b, 3.0, 32);
+        const TestPicture strong = NoisePicture(c.width, c.height, 33);
+        const size_t rowBytes = static_cast<size_t>(c.width) * 3;
+        const int32_t first = (c.height - c.strongRows) / 2;
+        std::copy_n(strong.pixels.begin() + rowBytes * first, rowBytes * c.strongRows,
+                    b.pixels.begin() + rowBytes * first);
+        SetScalarOracle(true);
+        const int32_t difference = PlaneDifference(a.Plane(), b.Plane());
+        const int32_t diagonal = DiagonalDifference(b.Plane(), 1, -1);
+        SetScalarOracle(false);
+        for (const int threads : kThreadCounts) {
+            SetEngineThreadCount(threads);
+            EXPECT_EQ(PlaneDifference(a.Plane(), b.Plane()), difference)
+                << c.width << "x" << c.height << " " << c.strongRows << " " << threads;
+            EXPECT_EQ(DiagonalDifference(b.Plane(), 1, -1), diagonal)
+                << c.width << "x" << c.height << " " << c.strongRows << " " << threads;
         }
     }
 }

@@ -40,6 +40,31 @@ TEST(SplitFields, OddHeightKeepsTheLastRowLast) {
     EXPECT_EQ(RowOrder(single), std::vector<int>{0});
 }
 
+TEST(CopySplittingFields, PutsEachRowWhereSplitFieldsMovesIt) {
+    for (const int32_t height : {8, 7, 1}) {
+        const RgbImage source = NumberedRows(height);
+        RgbImage split = NumberedRows(height);
+        SplitFields(split);
+        RgbImage copied(5, height, 24);
+        CopySplittingFields(source.Bits(), static_cast<size_t>(source.Stride()) * height, copied);
+        EXPECT_EQ(RowOrder(copied), RowOrder(split)) << height;
+    }
+}
+
+TEST(CopySplittingFields, LeavesWhatLiesPastTheLengthAlone) {
+    const RgbImage source = NumberedRows(8);
+    RgbImage copied(5, 8, 24);
+    const size_t stride = static_cast<size_t>(copied.Stride());
+    std::memset(copied.Bits(), 0xEE, stride * 8);
+    // Stored rows 0, 1 and 2 whole (to rows 0, 4 and 1), and two bytes of row 3 (to row 5).
+    CopySplittingFields(source.Bits(), stride * 3 + 2, copied);
+    const std::vector<int> expected = {0, 2, 0xEE, 0xEE, 1, 3, 0xEE, 0xEE};
+    for (int32_t y = 0; y < 8; ++y) {
+        EXPECT_EQ(copied.Row(y)[0], expected[y]) << y;
+        EXPECT_EQ(copied.Row(y)[stride - 1], y == 5 ? 0xEE : expected[y]) << y;
+    }
+}
+
 TEST(SplitFields, LeavesAnEmptyImageAlone) {
     RgbImage empty;
     SplitFields(empty);
