@@ -11,20 +11,9 @@ void SplitFields(RgbImage& image) {
     if (image.IsEmpty()) {
         return;
     }
-    const int32_t half = std::abs(image.Height()) / 2;
-    const size_t stride = static_cast<size_t>(image.Stride());
-    std::vector<uint8_t> oddRows(stride * static_cast<size_t>(half));
-    for (int32_t k = 0; k < half; ++k) {
-        std::memcpy(oddRows.data() + stride * k, image.Row(2 * k + 1), stride);
-    }
-    // Row 2k goes down to row k; k < 2k, so moving in increasing order never overwrites an even
-    // row before it has been moved.
-    for (int32_t k = 1; k < half; ++k) {
-        std::memcpy(image.Row(k), image.Row(2 * k), stride);
-    }
-    if (half > 0) {
-        std::memcpy(image.Row(half), oddRows.data(), stride * static_cast<size_t>(half));
-    }
+    const size_t size = static_cast<size_t>(image.Stride()) * std::abs(image.Height());
+    const std::vector<uint8_t> rows(image.Bits(), image.Bits() + size);
+    CopySplittingFields(rows.data(), size, image);
 }
 
 void CopySplittingFields(const uint8_t* rows, size_t length, RgbImage& image) {

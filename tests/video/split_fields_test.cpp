@@ -40,14 +40,16 @@ TEST(SplitFields, OddHeightKeepsTheLastRowLast) {
     EXPECT_EQ(RowOrder(single), std::vector<int>{0});
 }
 
-TEST(CopySplittingFields, PutsEachRowWhereSplitFieldsMovesIt) {
-    for (const int32_t height : {8, 7, 1}) {
-        const RgbImage source = NumberedRows(height);
-        RgbImage split = NumberedRows(height);
-        SplitFields(split);
-        RgbImage copied(5, height, 24);
-        CopySplittingFields(source.Bits(), static_cast<size_t>(source.Stride()) * height, copied);
-        EXPECT_EQ(RowOrder(copied), RowOrder(split)) << height;
+TEST(CopySplittingFields, PutsTheEvenRowsAboveTheOddOnes) {
+    const struct {
+        int32_t height;
+        std::vector<int> order;  // the source row each row ends up holding
+    } cases[] = {{8, {0, 2, 4, 6, 1, 3, 5, 7}}, {7, {0, 2, 4, 1, 3, 5, 6}}, {1, {0}}};
+    for (const auto& c : cases) {
+        const RgbImage source = NumberedRows(c.height);
+        RgbImage copied(5, c.height, 24);
+        CopySplittingFields(source.Bits(), static_cast<size_t>(source.Stride()) * c.height, copied);
+        EXPECT_EQ(RowOrder(copied), c.order) << c.height;
     }
 }
 
