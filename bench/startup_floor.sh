@@ -1,9 +1,10 @@
 #!/bin/sh
 # What a process pays before main() for the libraries it links: an empty program linked against
-# nothing, against the picture libraries and against the four FFmpeg libraries, beside
-# `CLI --version` (hyperfine, medians of RUNS runs after two warm-ups). The part that FFmpeg's
-# dependencies add is serial on every thread count, so it bounds what a second thread can gain on
-# a whole command: bench/README.md, "The whole video command, as a user times it".
+# nothing, against the CLI's FFmpeg libraries and against its other libraries (both read from the
+# CLI's NEEDED entries, so they follow the build), beside `CLI --version` (hyperfine, medians of
+# RUNS runs after two warm-ups). The part that FFmpeg's dependencies add is serial on every thread
+# count, so it bounds what a second thread can gain on a whole command: bench/README.md, "The
+# whole video command, as a user times it".
 #
 #   bench/startup_floor.sh CLI [RUNS]
 set -eu
@@ -21,14 +22,15 @@ build() {
     shift
     # --no-as-needed keeps every named library although the program calls none of them.
     cc -O2 "$tmp/empty.c" -o "$tmp/$name" -Wl,--no-as-needed "$@"
+    echo "$name: $(ldd "$tmp/$name" | wc -l) objects loaded"
 }
+needed=$(readelf -d "$cli" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | grep -v -e '^libc\.' -e '^ld-linux')
 build nothing
-build pictures $(pkg-config --libs libjpeg spng libtiff-4 exiv2)
-build ffmpeg $(pkg-config --libs libavformat libavcodec libavutil libswscale)
-echo "libraries loaded: nothing $(ldd "$tmp/nothing" | wc -l), pictures $(ldd "$tmp/pictures" | wc -l)," \
-    "ffmpeg $(ldd "$tmp/ffmpeg" | wc -l), cli $(ldd "$cli" | wc -l) (ldd lines)"
+build ffmpeg $(echo "$needed" | grep -e '^libav' -e '^libsw' | sed 's/^/-l:/')
+build others $(echo "$needed" | grep -v -e '^libav' -e '^libsw' | sed 's/^/-l:/')
+echo "cli: $(ldd "$cli" | wc -l) objects loaded"
 hyperfine -N -w 2 -r "$runs" --export-json "$tmp/times.json" \
-    -n nothing "$tmp/nothing" -n pictures "$tmp/pictures" -n ffmpeg "$tmp/ffmpeg" \
+    -n nothing "$tmp/nothing" -n ffmpeg "$tmp/ffmpeg" -n others "$tmp/others" \
     -n "cli --version" "$cli --version" >/dev/null
 python3 - "$tmp/times.json" <<'EOF'
 import json, sys
