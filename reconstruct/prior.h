@@ -27,11 +27,12 @@ private:
         int32_t dx, dy;
         float weight;
     };
-    void ApplyRow(const FloatPlane& at, const FloatPlane& d, float lambda, FloatPlane& out,
-                  int32_t row) const;
+    void ApplyRows(const FloatPlane& at, const FloatPlane& d, float lambda, FloatPlane& out,
+                   int32_t begin, int32_t end) const;
 
     std::vector<Offset> offsets_;
     float epsilonSquared_;
+    int32_t radius_;
 };
 
 }  // namespace lumivex::recon

@@ -191,7 +191,9 @@ FrameSampling::FrameSampling(const engine::AffineTransform& t, int32_t width, in
     PlanBands();
 }
 
-bool FrameSampling::ValidAt(int64_t px, int64_t py) const {
+// ValidAt and TapsAt run once per frame pixel in every pass of the solver: inline, so that the
+// loops over the pixels make no call for them.
+inline bool FrameSampling::ValidAt(int64_t px, int64_t py) const {
     return px >= 0 && px <= limitX_ && py >= 0 && py <= limitY_;
 }
 
@@ -199,7 +201,7 @@ bool FrameSampling::Valid(int32_t u, int32_t v) const {
     return ValidAt(fx_.p0 + fx_.pu * u + fx_.pv * v, fy_.p0 + fy_.pu * u + fy_.pv * v);
 }
 
-FrameSampling::Taps FrameSampling::TapsAt(int64_t px, int64_t py) const {
+inline FrameSampling::Taps FrameSampling::TapsAt(int64_t px, int64_t py) const {
     constexpr int32_t kShift = kFixedBits - kPhaseBits;
     return {static_cast<int32_t>(px >> kFixedBits) + kx_.first,
             static_cast<int32_t>(py >> kFixedBits) + ky_.first,
