@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "engine/cpu_features.h"
@@ -77,6 +78,10 @@ void BilateralPrior::ApplyRows(const FloatPlane& at, const FloatPlane& d, float 
     const auto count = static_cast<int32_t>(offsets_.size());
     const int32_t ringRows = radius_ + 1;
     std::vector<float> ring(static_cast<size_t>(ringRows) * count * cols);
+    // Columns j of a row whose partner j + dx lies inside the row.
+    const auto columns = [cols](int32_t dx) {
+        return std::pair{std::max(0, -dx), std::min(cols, cols - dx)};
+    };
     const auto terms = [&](int32_t o, int32_t row) {
         return ring.data() + (static_cast<size_t>(row % ringRows) * count + o) * cols;
     };
@@ -84,9 +89,9 @@ void BilateralPrior::ApplyRows(const FloatPlane& at, const FloatPlane& d, float 
         for (int32_t o = 0; o < count; ++o) {
             const Offset& off = offsets_[o];
             if (row + off.dy < at.rows) {
+                const auto [first, last] = columns(off.dx);
                 PairTerms(at.Row(row), at.Row(row + off.dy), d.Row(row), d.Row(row + off.dy),
-                          lambda * off.weight, epsilonSquared_, off.dx, std::max(0, -off.dx),
-                          std::min(cols, cols - off.dx), terms(o, row));
+                          lambda * off.weight, epsilonSquared_, off.dx, first, last, terms(o, row));
             }
         }
     };
@@ -99,12 +104,12 @@ void BilateralPrior::ApplyRows(const FloatPlane& at, const FloatPlane& d, float 
         for (int32_t o = 0; o < count; ++o) {
             const Offset& off = offsets_[o];
             if (row + off.dy < at.rows) {
-                AddTerms(result, terms(o, row), std::max(0, -off.dx),
-                         std::min(cols, cols - off.dx));
+                const auto [first, last] = columns(off.dx);
+                AddTerms(result, terms(o, row), first, last);
             }
             if (row - off.dy >= 0) {
-                SubtractTerms(result, terms(o, row - off.dy), off.dx, std::max(0, off.dx),
-                              std::min(cols, cols + off.dx));
+                const auto [first, last] = columns(-off.dx);
+                SubtractTerms(result, terms(o, row - off.dy), off.dx, first, last);
             }
         }
     }

@@ -51,16 +51,15 @@ double EnergyAround(const FloatPlane& x, int32_t row, int32_t col) {
     return sum;
 }
 
-class EngineThreads {
-public:
-    explicit EngineThreads(int n) { SetEngineThreadCount(n); }
-    ~EngineThreads() { SetEngineThreadCount(0); }
+class BilateralPriorTest : public testing::Test {
+protected:
+    void TearDown() override { SetEngineThreadCount(0); }
 };
 
 // Apply(x, x) is the gradient of the prior's energy at x, at every pixel (borders and corners,
 // and the first rows of each range two threads split the plane into); and Apply(at, d) gives the
 // same bytes on one thread and on two.
-TEST(BilateralPriorTest, ApplyIsTheGradientOnAnyNumberOfThreads) {
+TEST_F(BilateralPriorTest, ApplyIsTheGradientOnAnyNumberOfThreads) {
     const BilateralPrior prior(kRadius, kDecay, kEpsilon);
     const int32_t rows = 96;
     const int32_t cols = 23;
@@ -68,7 +67,7 @@ TEST(BilateralPriorTest, ApplyIsTheGradientOnAnyNumberOfThreads) {
     const FloatPlane d = RandomPlane(rows, cols, 6);
     FloatPlane applied[2];
     for (const int threads : {1, 2}) {
-        EngineThreads scope(threads);
+        SetEngineThreadCount(threads);
         FloatPlane gradient(rows, cols);
         prior.Apply(x, x, 1.0, gradient);
         constexpr float kStep = 1.0F / 64;
