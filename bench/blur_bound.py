@@ -5,9 +5,10 @@ Frames of a blurring camera are exactly the frames of a sharp camera looking at 
 scene (the Gaussian commutes with every shift and rotation), so a reconstruction through a sharp
 camera model converges to the truth as the camera blurred it. This prints, per set, the PSNR-Y
 (BT.601, whole picture, as lumivex_quality_bench) of that blurred truth against the truth, and,
-with --saved, of the results lumivex_quality_bench --save wrote (cubic_..., quality_...): with
-every figure as a gain over cubic, it tells which gains are out of reach without deblurring;
-the last column is the quality result's PSNR against the blurred truth (how close it came).
+with --saved, of the results lumivex_quality_bench --save wrote (SET_cubic.bmp and
+SET_quality.bmp). With every figure as a gain over cubic, it tells which gains are out of reach
+without deblurring; the last column is the quality result's PSNR against the blurred truth (how
+close it came).
 
     /usr/bin/python3 bench/blur_bound.py --blur 0.4 [--saved DIR] SET_FOLDER...
 
@@ -57,7 +58,7 @@ def main():
         blurred = luma(gaussian_blur(truth_rgb, args.blur * set_scale(folder)))
         bound = psnr(blurred, truth)
         if not args.saved:
-            print(f"{name:28} {'-':>7} {'-':>16} {bound:7.2f}")
+            print(f"{name:28} {'-':>7} {'-':>16} {bound:16.2f}")
             continue
         cubic = psnr(luma(read(os.path.join(args.saved, f"{name}_cubic.bmp"))), truth)
         result = luma(read(os.path.join(args.saved, f"{name}_quality.bmp")))
