@@ -11,6 +11,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "engine/huge_pages.h"
+
 namespace lumivex::engine {
 
 template <typename T>
@@ -48,7 +50,8 @@ struct FreeStorage {
 
 // Zero-filled storage of count samples. calloc rather than a value-initialised vector: large
 // blocks come straight from the system already zeroed, so no thread clears them up front and
-// their pages are first touched by whichever (possibly parallel) stage writes them.
+// their pages are first touched by whichever (possibly parallel) stage writes them, on huge
+// pages where the block is large enough (AdviseHugePages).
 template <typename T>
 std::unique_ptr<T, FreeStorage> ZeroedStorage(size_t count) {
     static_assert(std::is_trivially_copyable_v<T>, "samples are plain numbers");
@@ -59,6 +62,7 @@ std::unique_ptr<T, FreeStorage> ZeroedStorage(size_t count) {
     if (p == nullptr) {
         throw std::bad_alloc();
     }
+    AdviseHugePages(p, count * sizeof(T));
     return std::unique_ptr<T, FreeStorage>(static_cast<T*>(p));
 }
 

@@ -10,15 +10,23 @@
 #include <utility>
 #include <vector>
 
+#include "engine/huge_pages.h"
+
 namespace lumivex::recon {
 
-// Leaves new samples uninitialised: FloatPlane zeroes its own on the engine's threads.
+// Leaves new samples uninitialised: FloatPlane zeroes its own on the engine's threads, which
+// first touch the storage, on huge pages where it is large enough.
 template <typename T>
 struct UninitialisedAllocator : std::allocator<T> {
     template <typename U>
     struct rebind {
         using other = UninitialisedAllocator<U>;
     };
+    T* allocate(size_t n) {
+        T* p = std::allocator<T>::allocate(n);
+        engine::AdviseHugePages(p, n * sizeof(T));
+        return p;
+    }
     template <typename U, typename... Args>
     void construct(U* p, Args&&... args) {
         if constexpr (sizeof...(Args) == 0) {
