@@ -21,17 +21,9 @@ import csv
 import os
 
 import numpy as np
-from PIL import Image
 
+from grid_offset import luma
 from make_sr_sets import gaussian_blur
-
-
-def read(path):
-    return np.asarray(Image.open(path).convert("RGB"), dtype=np.float64)
-
-
-def luma(rgb):
-    return 0.299 * rgb[..., 0] + 0.587 * rgb[..., 1] + 0.114 * rgb[..., 2]
 
 
 def psnr(a, b):
@@ -53,15 +45,15 @@ def main():
           f"{'quality/blurred':>14}")
     for folder in args.sets:
         name = os.path.basename(os.path.normpath(folder))
-        truth_rgb = read(os.path.join(folder, "hr_groundtruth.bmp"))
-        truth = luma(truth_rgb)
-        blurred = luma(gaussian_blur(truth_rgb, args.blur * set_scale(folder)))
+        truth = luma(os.path.join(folder, "hr_groundtruth.bmp"))
+        # Luminance is linear in the channels, so blurring it equals blurring each channel.
+        blurred = gaussian_blur(truth[..., None], args.blur * set_scale(folder))[..., 0]
         bound = psnr(blurred, truth)
         if not args.saved:
             print(f"{name:28} {'-':>7} {'-':>16} {bound:16.2f}")
             continue
-        cubic = psnr(luma(read(os.path.join(args.saved, f"{name}_cubic.bmp"))), truth)
-        result = luma(read(os.path.join(args.saved, f"{name}_quality.bmp")))
+        cubic = psnr(luma(os.path.join(args.saved, f"{name}_cubic.bmp")), truth)
+        result = luma(os.path.join(args.saved, f"{name}_quality.bmp"))
         quality = psnr(result, truth)
         print(f"{name:28} {cubic:7.2f} {quality:7.2f} ({quality - cubic:+.2f}) "
               f"{bound:7.2f} ({bound - cubic:+.2f}) {psnr(result, blurred):14.2f}")

@@ -17,9 +17,6 @@ PageSpan HugePageSpan(uintptr_t address, size_t bytes, size_t pageBytes) {
     }
     const uintptr_t begin = (address + pageBytes - 1) / pageBytes * pageBytes;
     const uintptr_t last = end / pageBytes * pageBytes;
-    if (last <= begin) {
-        return {};
-    }
     return {begin, static_cast<size_t>(last - begin)};
 }
 
