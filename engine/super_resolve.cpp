@@ -47,7 +47,7 @@ struct Workspace {
           difference(oracle ? outHeight : 0, outWidth, 1),
           detailSums(oracle ? 0 : outHeight, outWidth, 1),
           frame(height, width, 3),
-          outside(static_cast<size_t>(outWidth) * static_cast<size_t>(outHeight), 0),
+          outside(outHeight, outWidth, 1),
           oracle(oracle) {}
 
     PlaneBuffer<uint8_t> warped;
@@ -55,7 +55,7 @@ struct Workspace {
     PlaneBuffer<double> difference;  // FuseFrame's local difference map
     PlaneBuffer<uint16_t> detailSums;
     PlaneBuffer<uint8_t> frame;
-    std::vector<uint8_t> outside;
+    PlaneBuffer<uint8_t> outside;  // each warp marks it whole, on its own threads
     PlaneBuffer<uint8_t> half;
     PlaneBuffer<uint8_t> quarter;
     PlaneBuffer<uint8_t> eighth;
@@ -82,9 +82,10 @@ void PrepareReference(EnhanceProgress& progress, BytePlane ref, BytePlane output
 
 void Fuse(BytePlane output, Workspace& ws, int32_t accepted) {
     if (ws.oracle) {
-        engine::FuseFrame(output, ws.warped, ws.outside.data(), accepted, ws.detail, ws.difference);
+        engine::FuseFrame(output, ws.warped, ws.outside.view().data, accepted, ws.detail,
+                          ws.difference);
     } else {
-        engine::FuseFrameRows(output, ws.warped, ws.outside.data(), accepted, ws.detailSums);
+        engine::FuseFrameRows(output, ws.warped, ws.outside.view().data, accepted, ws.detailSums);
     }
 }
 
@@ -188,7 +189,7 @@ bool FuseFrames(EnhanceProgress& progress, uint8_t** framePointers, const RunSet
         }
         const AffineTransform& shift = registrations[static_cast<size_t>(k)].shift;
         const AffineTransform& t = registrations[static_cast<size_t>(k)].t;
-        engine::WarpToGrid(ws.warped, ws.frame, ws.outside.data(), t);
+        engine::WarpToGrid(ws.warped, ws.frame, ws.outside.view().data, t);
         ReportProgress(progress, 10 + 85 * (k - 0.33) / frames);
         if (CancelRequested(progress)) {
             return false;

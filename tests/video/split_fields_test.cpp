@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
+
+#include "engine/parallel.h"
 
 namespace lumivex::video {
 namespace {
@@ -65,6 +68,28 @@ TEST(CopySplittingFields, LeavesWhatLiesPastTheLengthAlone) {
         EXPECT_EQ(copied.Row(y)[0], expected[y]) << y;
         EXPECT_EQ(copied.Row(y)[stride - 1], y == 5 ? 0xEE : expected[y]) << y;
     }
+}
+
+TEST(CopySplittingFields, CopiesTheSameBytesOnAnyNumberOfThreads) {
+    // Tall enough to be shared out over the threads; odd, and ending in a part of a row.
+    const int32_t height = 301;
+    RgbImage source(5, height, 24);
+    const size_t stride = static_cast<size_t>(source.Stride());
+    for (size_t i = 0; i < stride * height; ++i) {
+        source.Bits()[i] = static_cast<uint8_t>(i * 7 / 3);
+    }
+    const size_t length = stride * (height - 2) + 4;
+    std::vector<std::vector<uint8_t>> copies;
+    for (const int threads : {1, 2, 4}) {
+        SetEngineThreadCount(threads);
+        RgbImage copied(5, height, 24);
+        std::memset(copied.Bits(), 0xEE, stride * height);
+        CopySplittingFields(source.Bits(), length, copied);
+        copies.emplace_back(copied.Bits(), copied.Bits() + stride * height);
+    }
+    SetEngineThreadCount(0);
+    EXPECT_EQ(copies[0], copies[1]);
+    EXPECT_EQ(copies[0], copies[2]);
 }
 
 TEST(SplitFields, LeavesAnEmptyImageAlone) {
