@@ -11,7 +11,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "engine/huge_pages.h"
+#include "memory/huge_pages.h"
 
 namespace lumivex::engine {
 
@@ -62,7 +62,7 @@ std::unique_ptr<T, FreeStorage> ZeroedStorage(size_t count) {
     if (p == nullptr) {
         throw std::bad_alloc();
     }
-    AdviseHugePages(p, count * sizeof(T));
+    memory::AdviseHugePages(p, count * sizeof(T));
     return std::unique_ptr<T, FreeStorage>(static_cast<T*>(p));
 }
 

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/huge_pages.h"
+#include "memory/huge_pages.h"
 
 namespace lumivex::recon {
 
@@ -24,7 +24,7 @@ struct UninitialisedAllocator : std::allocator<T> {
     };
     T* allocate(size_t n) {
         T* p = std::allocator<T>::allocate(n);
-        engine::AdviseHugePages(p, n * sizeof(T));
+        memory::AdviseHugePages(p, n * sizeof(T));
         return p;
     }
     template <typename U, typename... Args>

@@ -1,10 +1,10 @@
-#include "engine/huge_pages.h"
+#include "memory/huge_pages.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
-namespace lumivex::engine {
+namespace lumivex::memory {
 namespace {
 
 // The advised span never leaves the buffer (advice on a neighbour's pages would change how they
@@ -37,4 +37,4 @@ TEST(HugePageSpanTest, AdvisesWholePagesInsideTheBufferOnlyWhenAHugePageFits) {
 }
 
 }  // namespace
-}  // namespace lumivex::engine
+}  // namespace lumivex::memory

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace lumivex::engine {
+namespace lumivex::memory {
 
 inline constexpr size_t kHugePageBytes = size_t{2} << 20;
 
@@ -22,4 +22,4 @@ PageSpan HugePageSpan(uintptr_t address, size_t bytes, size_t pageBytes);
 // Asks for huge pages over the buffer's HugePageSpan, before it is first touched.
 void AdviseHugePages(void* buffer, size_t bytes);
 
-}  // namespace lumivex::engine
+}  // namespace lumivex::memory

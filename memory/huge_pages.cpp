@@ -1,11 +1,11 @@
-#include "engine/huge_pages.h"
+#include "memory/huge_pages.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>
 #include <unistd.h>
 #endif
 
-namespace lumivex::engine {
+namespace lumivex::memory {
 
 PageSpan HugePageSpan(uintptr_t address, size_t bytes, size_t pageBytes) {
     // A buffer or a rounding that wraps past the end of memory leaves end, or hugeBegin, below
@@ -34,4 +34,4 @@ void AdviseHugePages(void* buffer, size_t bytes) {
 #endif
 }
 
-}  // namespace lumivex::engine
+}  // namespace lumivex::memory
