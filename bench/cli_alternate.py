@@ -16,14 +16,14 @@ import tempfile
 import time
 
 
-def command(cli, threads, out):
-    return [cli, "--threads", str(threads), "enhance", VIDEO, "--max-size", "1440x1152",
+def command(cli, video, threads, out):
+    return [cli, "--threads", str(threads), "enhance", video, "--max-size", "1440x1152",
             "--proportional", "false", "--quiet", "-o", out]
 
 
 if len(sys.argv) < 4:
     sys.exit(__doc__.strip())
-VIDEO, rounds, clis = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
+video, rounds, clis = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
 with tempfile.TemporaryDirectory() as tmp:
     def output(build, threads):
         return os.path.join(tmp, f"build{build}_threads{threads}.bmp")
@@ -33,7 +33,7 @@ with tempfile.TemporaryDirectory() as tmp:
         for b, cli in enumerate(clis):
             for t in (1, 2):
                 start = time.perf_counter()
-                subprocess.run(command(cli, t, output(b, t)), check=True)
+                subprocess.run(command(cli, video, t, output(b, t)), check=True)
                 if round_ > 0:
                     times[(b, t)].append((time.perf_counter() - start) * 1000)
     for b, cli in enumerate(clis):
