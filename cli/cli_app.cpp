@@ -1,5 +1,6 @@
 #include "cli/cli_app.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -9,6 +10,7 @@
 #include "cli/cli_help_format.h"
 #include "cli/cli_messages.h"
 #include "cli/cli_options.h"
+#include "cli/cli_paths.h"
 #include "cli/command.h"
 #include "engine/parallel.h"
 
@@ -82,6 +84,10 @@ int Help(const CLI::App& app, const std::vector<std::string>& topic) {
     if (topic.size() > 1) {
         throw CLI::ValidationError("help explains one command at a time");
     }
+    if (topic.front() == "help" || topic.front() == "-h" || topic.front() == "--help") {
+        std::fputs(app.get_subcommand("help")->help().c_str(), stdout);
+        return 0;
+    }
     std::string commands;
     for (const Command& command : Commands()) {
         if (topic.front() == command.name) {
@@ -108,9 +114,8 @@ int RunWithoutCommand(const CLI::App& app, const ProgramFlags& flags) {
     return 2;
 }
 
-}  // namespace
-
-int RunCommandLine(int argc, char** argv) {
+// The command line, parsed and run; the exit status.
+int Dispatch(int argc, char** argv) {
     CLI::App app(kDescription, "lumivex-cli");
     ProgramFlags flags;
     DefineProgramOptions(app, flags);
@@ -148,6 +153,24 @@ int RunCommandLine(int argc, char** argv) {
     } catch (const CLI::ParseError& error) {
         return UsageError(CommandOf(app), UsageText(error));
     }
+}
+
+// Output that never reached standard output (a full disk, say) fails the command.
+int WithOutputWritten(int status) {
+    errno = 0;
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) {
+        return status;
+    }
+    // The failed write may have been an earlier one, whose reason is gone.
+    PrintProblem({}, "standard output: cannot be written" +
+                         (errno != 0 ? " (" + ReasonText(errno) + ")" : std::string()));
+    return status == 0 ? 1 : status;
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, char** argv) {
+    return WithOutputWritten(Dispatch(argc, argv));
 }
 
 }  // namespace lumivex::cli

@@ -11,27 +11,8 @@ namespace lumivex::cli {
 
 namespace {
 
-std::atomic<bool> g_interrupted{false};
-// The cancel request of the run the main thread waits for without looking, set by the handler.
-std::atomic<std::atomic<bool>*> g_cancelTarget{nullptr};
-static_assert(std::atomic<bool>::is_always_lock_free &&
-                  std::atomic<std::atomic<bool>*>::is_always_lock_free,
-              "the interrupt handler may only use lock-free atomics");
-
 // How often the run is looked at: short, so that the result is written as soon as it is ready.
 constexpr std::chrono::milliseconds kPollInterval{2};
-
-extern "C" void OnInterrupt(int) {
-    if (!g_interrupted.exchange(true)) {
-        if (std::atomic<bool>* cancel = g_cancelTarget.load()) {
-            cancel->store(true);
-        }
-        return;
-    }
-    // A second Ctrl-C: do not wait for the next cancel check.
-    signal(SIGINT, SIG_DFL);
-    raise(SIGINT);
-}
 
 void DrawBar(int32_t percent) {
     constexpr int kWidth = 40;
@@ -45,15 +26,6 @@ void DrawBar(int32_t percent) {
     std::fflush(stderr);
 }
 
-// For its lifetime, an interrupt sets cancel from the handler itself.
-class CancelOnInterrupt {
-public:
-    explicit CancelOnInterrupt(std::atomic<bool>& cancel) { g_cancelTarget.store(&cancel); }
-    ~CancelOnInterrupt() { g_cancelTarget.store(nullptr); }
-    CancelOnInterrupt(const CancelOnInterrupt&) = delete;
-    CancelOnInterrupt& operator=(const CancelOnInterrupt&) = delete;
-};
-
 // Without a bar to draw, the main thread sleeps in the join, so the result is written the moment
 // the run ends instead of at the next look.
 int32_t JoinRun(EnhanceJob& job, const InterruptWatch& watch) {
@@ -66,22 +38,6 @@ int32_t JoinRun(EnhanceJob& job, const InterruptWatch& watch) {
 }
 
 }  // namespace
-
-InterruptWatch::InterruptWatch() {
-    g_interrupted = false;
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previous_);
-}
-
-InterruptWatch::~InterruptWatch() {
-    sigaction(SIGINT, &previous_, nullptr);
-}
-
-bool InterruptWatch::Interrupted() const {
-    return g_interrupted.load();
-}
 
 int32_t RunJobToEnd(EnhanceJob& job, const InterruptWatch& watch, bool showProgress) {
     if (watch.Interrupted()) {

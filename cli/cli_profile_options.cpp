@@ -126,10 +126,10 @@ void DefineProfileOptions(CLI::App& app, ProfileOptions& options) {
                  "a profile file (.ini), or the name of one 'lumivex-cli profiles' lists")
             ->check(Accepting(&IsNotEmpty, "a profile"));
     CLI::Option* scale = AddValue(app, "--scale", options.scale, "S",
-                                  "output = S x input size, S a number above 0 (1.5)")
-                             ->check(Accepting(&IsPositiveReal, "a number above 0"));
+                                  "output = S x input size, S a decimal number above 0 (1.5)")
+                             ->check(Accepting(&IsPositiveReal, "a decimal number above 0"));
     CLI::Option* box = AddValue(app, "--max-size", options.maxSize, "WxH",
-                                "the largest output that fits in W x H pixels (1920x1080)")
+                                "a box of W x H pixels, turned like the input (1920x1080)")
                            ->check(Accepting(&IsSize, "a size WxH such as 1920x1080"));
     AddValue(app, "--proportional", options.proportional, "true|false",
              "with --max-size: keep the input's shape (default true)")

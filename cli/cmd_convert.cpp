@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_interrupt.h"
 #include "cli/cli_messages.h"
 #include "cli/cli_metadata.h"
 #include "cli/cli_options.h"
@@ -49,13 +50,17 @@ std::optional<Failure> CheckNames(const ConvertOptions& options) {
     return std::nullopt;
 }
 
-std::optional<Failure> Convert(const ConvertOptions& options) {
+std::optional<Failure> Convert(const ConvertOptions& options, const InterruptWatch& watch) {
     if (std::optional<Failure> failure = CheckNames(options)) {
         return failure;
     }
     RgbImage image;
     std::string error;
-    if (!ReadImageFile(options.in, image, &error)) {
+    const bool read = ReadImageFile(options.in, image, &error);
+    if (watch.Interrupted()) {
+        return Failure{watch.ExitStatus(), "cancelled; nothing was written"};
+    }
+    if (!read) {
         return Failure{1, options.in + ": cannot be read (" + CommandLineText(error) + ")"};
     }
     // A promoted picture is a new one at the default resolution; the file's dpi carries over.
@@ -70,6 +75,9 @@ std::optional<Failure> Convert(const ConvertOptions& options) {
     const PictureMetadata metadata =
         CarriedMetadata(options.in, options.out, options.stripMetadata);
     if (!SaveCarryingMetadata(image, options.out, metadata, &error)) {
+        if (watch.Interrupted()) {
+            return Failure{watch.ExitStatus(), "cancelled; nothing was written"};
+        }
         return Failure{1, options.out + ": cannot be written (" + error + ")"};
     }
     return std::nullopt;
@@ -86,7 +94,8 @@ CommandRunner DefineConvert(CLI::App& app) {
         ->check(WholeNumberIn(1, 100));
     app.footer(kFooter);
     return [options]() {
-        const std::optional<Failure> failure = Convert(*options);
+        const InterruptWatch watch;  // from here on, a signal stops the work before OUT changes
+        const std::optional<Failure> failure = Convert(*options, watch);
         return failure ? Report(*failure) : 0;
     };
 }

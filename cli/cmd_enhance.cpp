@@ -2,9 +2,12 @@
 // command line.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -47,7 +50,7 @@ constexpr char kFooter[] =
 struct EnhanceOptions {
     std::vector<std::string> inputs;
     std::string output;
-    int32_t reference = 0;
+    std::optional<int32_t> reference;
     std::optional<int64_t> position;  // --at, for a video input
     bool fields = false;              // --fields: a video's frames enter as two fields (default)
     bool noFields = false;            // --no-fields: a video's frames enter whole
@@ -99,16 +102,21 @@ std::optional<Failure> CheckUsable(const EnhanceJob& job, const EnhanceOptions& 
 
 std::optional<Failure> FillJob(EnhanceJob& job, const EnhanceOptions& options,
                                EnhanceRunRecord& record) {
-    const EnhanceInputRequest request{options.inputs, options.reference, options.position,
-                                      !options.noFields};
+    const EnhanceInputRequest request{options.inputs, options.reference.value_or(0),
+                                      options.position, !options.noFields};
     const EnhanceInputSource& source = EnhanceInputSourceFor(request);
     const bool pictures = std::string(source.name) == "pictures";
     if (pictures && (options.noFields || options.fields || options.position)) {
         return Failure{2, std::string(options.position ? "--at" : "--fields and --no-fields") +
                               " apply to a video input only"};
     }
-    if (pictures && options.reference >= static_cast<int32_t>(options.inputs.size())) {
-        return Failure{2, "--reference: " + std::to_string(options.reference) +
+    if (!pictures && options.reference) {
+        return Failure{2,
+                       "--reference applies to pictures only (a video's reference is the frame "
+                       "at --at)"};
+    }
+    if (pictures && options.reference.value_or(0) >= static_cast<int32_t>(options.inputs.size())) {
+        return Failure{2, "--reference: " + std::to_string(*options.reference) +
                               " is out of range (0 to " +
                               std::to_string(options.inputs.size() - 1) + ")"};
     }
@@ -153,7 +161,7 @@ int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptW
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     job.observer = nullptr;
     if (record.status == kEnhanceCancelled) {
-        return Report(Failure{kExitCancelled, "cancelled; nothing was written"});
+        return Report(Failure{watch.ExitStatus(), "cancelled; nothing was written"});
     }
     if (record.status != kEnhanceSucceeded) {
         const std::string why = EnhanceFailureText(job, record.output);
@@ -165,9 +173,15 @@ int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptW
     SetJpegQuality(options.quality);
     std::string reason;
     if (!SaveCarryingMetadata(job.result, options.output, metadata, &reason)) {
+        if (watch.Interrupted()) {
+            return Report(Failure{watch.ExitStatus(), "cancelled; nothing was written"});
+        }
         return Report(Failure{1, options.output + ": cannot be written (" + reason + ")"});
     }
     if (std::optional<Failure> failure = WriteReport(job, options, record)) {
+        if (watch.Interrupted()) {
+            failure->status = watch.ExitStatus();
+        }
         return Report(*failure);
     }
     if (!quiet) {
@@ -178,6 +192,23 @@ int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptW
                      record.output.width, record.output.height, record.profile.c_str());
     }
     return 0;
+}
+
+// A --scale too small to leave one pixel would fall back, silently, to the default size.
+std::optional<Failure> ScaleProblem(const EnhanceJob& job,
+                                    const std::optional<std::string>& scale) {
+    if (!scale) {
+        return std::nullopt;
+    }
+    const double factor = std::strtod(scale->c_str(), nullptr);
+    const double width = std::max(job.width, 1);
+    const double height = std::max(std::trunc(job.height * job.verticalFactor), 1.0);
+    if (std::trunc(width * factor) >= 1.0 && std::trunc(height * factor) >= 1.0) {
+        return std::nullopt;
+    }
+    return Failure{2, "--scale: " + *scale + " leaves no pixel of the " +
+                          std::to_string(static_cast<int64_t>(width)) + " x " +
+                          std::to_string(static_cast<int64_t>(height)) + " input"};
 }
 
 // Everything before the run: the names, the profile, the inputs and the output size.
@@ -212,6 +243,9 @@ std::optional<Failure> Prepare(EnhanceJob& job, const EnhanceOptions& options,
         PrintProblem(record.profile, CommandLineText(blurWarning));
     }
     ApplyAspect(job, options.aspect);
+    if (std::optional<Failure> failure = ScaleProblem(job, options.profile.scale)) {
+        return failure;
+    }
     record.output = ComputeOutputSize(job, job.params);
     const std::string refusal = EnhancementRefusal(job, record.output);
     if (!refusal.empty()) {
@@ -241,7 +275,7 @@ CommandRunner DefineEnhance(CLI::App& app) {
              "the picture to write; its extension chooses BMP, JPEG, PNG or TIFF")
         ->required();
     AddValue(app, "--reference", o.reference, "N",
-             "the input (from 0) or video frame the others are registered to (default 0)")
+             "the input (from 0) the others are registered to (default 0; pictures only)")
         ->check(WholeNumberIn(0, std::numeric_limits<int32_t>::max()));
     AddValue(app, "--at", o.position, "POSITION",
              "video: the frame (or 100-ns time) to enhance around (default: the middle)")

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_interrupt.h"
 #include "cli/cli_messages.h"
 #include "cli/cli_options.h"
 #include "cli/cli_paths.h"
@@ -81,18 +82,31 @@ std::optional<Failure> ChoosePosition(const ExtractOptions& options,
     return std::nullopt;
 }
 
-// Prints the summary and the problems of the extraction; its exit status.
+// Prints the extraction's problems on stderr and, unless --quiet, its summary on stdout; the
+// exit status.
 int Finish(const ExtractOptions& options, const video::ExtractionReport& report,
-           const CollectingMessageSink& messages) {
+           const CollectingMessageSink& messages, const InterruptWatch& watch) {
     FileMessageSink problems(options.video);
     // The last message is the summary when frames were gathered; everything else is a problem.
     const size_t summary = report.gatheredFrames ? messages.messages.size() - 1 : SIZE_MAX;
     for (size_t i = 0; i < messages.messages.size(); ++i) {
         if (i != summary) {
             problems.ShowMessage(messages.messages[i]);
-        } else if (!Globals().quiet || !report.failedFiles.empty()) {
-            std::printf("%s\n", messages.messages[i].c_str());
         }
+    }
+    if (watch.Interrupted()) {
+        const size_t written = report.writtenFiles.size();
+        return Report(Failure{watch.ExitStatus(), "cancelled; " + std::to_string(written) +
+                                                      (written == 1 ? " file was" : " files were") +
+                                                      " written before it"});
+    }
+    if (report.gatheredFrames && !Globals().quiet) {
+        video::ExtractionReport count;  // the summary alone; the failures follow on stderr
+        count.gathered = report.gathered;
+        std::printf("%s\n", video::ExtractionMessage(count, options.settings.directory).c_str());
+    }
+    for (const std::string& failed : report.failedFiles) {
+        PrintProblem({}, CommandLineText(failed));
     }
     if (!report.gatheredFrames || !report.failedFiles.empty() || report.framesWritten <= 0) {
         return 1;
@@ -108,10 +122,8 @@ int Finish(const ExtractOptions& options, const video::ExtractionReport& report,
 }
 
 int RunExtract(ExtractOptions& options) {
+    const InterruptWatch watch;  // from here on, a signal stops the writing of further files
     options.settings.separateFields = !options.noFields;
-    if (std::optional<Failure> failure = CheckFolder(options)) {
-        return Report(*failure);
-    }
     FileMessageSink errors(options.video);
     EnhanceJob job;
     job.videoPath = options.video;
@@ -128,10 +140,14 @@ int RunExtract(ExtractOptions& options) {
     if (std::optional<Failure> failure = ChoosePosition(options, page, position)) {
         return Report(*failure);
     }
+    // Only a command that will run makes the folder.
+    if (std::optional<Failure> failure = CheckFolder(options)) {
+        return Report(*failure);
+    }
     CollectingMessageSink messages;
     const video::ExtractionReport report =
         video::ExtractFramesAt(options.video, position, page.Format(), options.settings, messages);
-    return Finish(options, report, messages);
+    return Finish(options, report, messages, watch);
 }
 
 CommandRunner DefineExtract(CLI::App& app) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -21,6 +22,17 @@
 namespace lumivex {
 
 namespace {
+
+std::atomic<const std::atomic<bool>*> g_abandonWhen{nullptr};
+
+// True when the program asked for saves to stop (an interrupt) before anything at the path
+// changes.
+bool Abandoned() {
+    const std::atomic<bool>* flag = g_abandonWhen.load();
+    return flag != nullptr && flag->load();
+}
+
+constexpr char kAbandonedText[] = "interrupted";
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
@@ -161,6 +173,10 @@ bool WriteToStream(const std::string& path, const std::string& target, const Con
     const int content = EncodeToMemory(write, &why);
     if (content < 0)
         return Report(error, reason, "Cannot write " + path, why);
+    if (Abandoned()) {
+        ::close(content);
+        return Report(error, reason, "Cannot write " + path, kAbandonedText);
+    }
     const int named = NamedDescriptor(target);
     const int fd = named >= 0 ? ::fcntl(named, F_DUPFD_CLOEXEC, 0)
                               : ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
@@ -185,6 +201,10 @@ bool WriteInPlace(const std::string& path, const std::string& target, const std:
     const int content = EncodeToMemory(write, &why);
     if (content < 0)
         return Report(error, reason, "Cannot write " + path, why);
+    if (Abandoned()) {
+        ::close(content);
+        return Report(error, reason, "Cannot write " + path, kAbandonedText);
+    }
     const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) {
         ::close(content);
@@ -241,8 +261,14 @@ bool EncodeRewritten(ImageCodec& codec, const RgbImage& image, const EncodedByte
 
 }  // namespace
 
+void AbandonSavesWhen(const std::atomic<bool>* flag) {
+    g_abandonWhen.store(flag);
+}
+
 bool ReplaceFileAtomically(const std::string& path, const ContentWriter& write, std::string* error,
                            std::string* reason) {
+    if (Abandoned())
+        return Report(error, reason, "Cannot write " + path, kAbandonedText);
     const std::string target = FinalTarget(path);
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
@@ -270,6 +296,8 @@ bool ReplaceFileAtomically(const std::string& path, const ContentWriter& write, 
         ok = Report(error, reason, "Cannot write " + path,
                     SystemText(stream.Error() != 0 ? stream.Error() : errno));
     }
+    if (ok && Abandoned())
+        ok = Report(error, reason, "Cannot write " + path, kAbandonedText);
     if (ok && ::rename(temporary.c_str(), target.c_str()) != 0)
         ok = Report(error, reason, "Cannot replace " + path, SystemText(errno));
     if (!ok) {

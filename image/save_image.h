@@ -2,6 +2,7 @@
 // that names none is refused), without ever leaving a half-written file behind.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -46,5 +47,10 @@ using ContentWriter = std::function<bool(FileImageStream& stream, std::string* w
 // replace PATH: reason"; reason (when given) receives the reason alone.
 bool ReplaceFileAtomically(const std::string& path, const ContentWriter& write, std::string* error,
                            std::string* reason = nullptr);
+
+// While flag is set and reads true, every save stops before anything at its path changes: the
+// temporary file is removed and the save fails with the reason "interrupted". A command-line
+// program points it at its interrupt flag; nullptr (the default) turns it off.
+void AbandonSavesWhen(const std::atomic<bool>* flag);
 
 }  // namespace lumivex

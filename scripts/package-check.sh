@@ -47,6 +47,9 @@ appstreamcli validate --no-net "$usr/share/metainfo/example.corvanes.Lumivex.met
 for page in lumivex lumivex-cli; do
     MANWIDTH=80 man -l "$usr/share/man/man1/$page.1.gz" 2>/dev/null | grep -q "^NAME" ||
         fail "man page $page(1)"
+    # A source line that begins with a dot is read as a request and its text vanishes.
+    warnings=$(MANWIDTH=80 man --warnings -l "$usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
+    [[ -z "$warnings" ]] || fail "man page $page(1): $warnings"
 done
 # The completion, loaded as bash-completion loads it, completes an option of enhance.
 completed=$(bash -c 'source /usr/share/bash-completion/bash_completion && source "$1" &&

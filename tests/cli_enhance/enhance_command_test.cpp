@@ -1,5 +1,6 @@
 // lumivex-cli enhance and profiles, run as a user runs them.
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -22,16 +23,23 @@ namespace {
 namespace fs = std::filesystem;
 using testing_cli::ReadText;
 
-// True once the process catches SIGINT (its handler is installed).
-bool CatchesInterrupt(pid_t pid) {
+// True once the process catches the signal (its handler is installed).
+bool Catches(pid_t pid, int signal) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     std::string line;
     while (std::getline(status, line)) {
         if (line.rfind("SigCgt:", 0) == 0) {
-            return (std::stoull(line.substr(7), nullptr, 16) & (1ull << (SIGINT - 1))) != 0;
+            return (std::stoull(line.substr(7), nullptr, 16) & (1ull << (signal - 1))) != 0;
         }
     }
     return false;
+}
+
+void WaitUntilCaught(pid_t pid, int signal) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!Catches(pid, signal) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 class EnhanceCommandTest : public testing::Test {
@@ -206,15 +214,29 @@ TEST_F(EnhanceCommandTest, InterruptCancelsAndWritesNothing) {
         args.push_back(option);
     }
     const pid_t pid = Start(args);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!CatchesInterrupt(pid) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    WaitUntilCaught(pid, SIGINT);
     kill(pid, SIGINT);
     EXPECT_EQ(Wait(pid), 130) << err_;
     EXPECT_NE(err_.find("cancelled"), std::string::npos) << err_;
     EXPECT_FALSE(fs::exists(Path("out.jpg")));
     EXPECT_FALSE(fs::exists(Path("report.json")));
+}
+
+// Ctrl-C, SIGTERM and SIGHUP stop a save that has not yet replaced its file, with 128 + the
+// signal. The output is a FIFO that nobody reads, so the save waits there until the signal comes.
+TEST_F(EnhanceCommandTest, SignalsStopASaveBeforeItsOutputChanges) {
+    const std::vector<std::string> frames = WriteFrames(1, 64, 48);
+    const std::string fifo = Path("out.bmp");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        const pid_t pid = Start({"convert", frames[0], fifo});
+        WaitUntilCaught(pid, signal);
+        kill(pid, signal);
+        EXPECT_EQ(Wait(pid), 128 + signal) << err_;
+        EXPECT_NE(err_.find("cancelled; nothing was written"), std::string::npos) << err_;
+        EXPECT_TRUE(fs::is_fifo(fifo));
+    }
 }
 
 TEST_F(EnhanceCommandTest, ProfilesListsTheShippedProfilesWithTheirSizes) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -223,6 +224,70 @@ TEST_F(SaveTargets, InPlaceSaveFailuresSayWhatBecameOfTheFile) {
             EXPECT_EQ(Contents(target), "old");
         }
     }
+}
+
+// An interrupt that arrives while the content is encoded stops the save before anything at the
+// path changes, whichever way the file would have been written; after it, no save starts.
+TEST_F(SaveTargets, AnInterruptStopsSavesBeforeTheFileChanges) {
+    struct InterruptCase {
+        const char* name;
+        const char* target;
+        std::function<void(const fs::path& folder)> prepare;
+        const char* before;  // the file's content before and after the save; nullptr: no file
+    };
+    const std::vector<InterruptCase> cases = {
+        {"a new file", "new.bmp", [](const fs::path&) {}, nullptr},
+        {"a replaced file", "old.bmp",
+         [](const fs::path& f) { std::ofstream(f / "old.bmp") << "old"; }, "old"},
+        {"a file written in place", "locked/old.bmp",
+         [](const fs::path& f) {
+             fs::create_directory(f / "locked");
+             std::ofstream(f / "locked/old.bmp") << "old";
+         },
+         "old"},
+    };
+    std::atomic<bool> interrupted{false};
+    AbandonSavesWhen(&interrupted);
+    const ContentWriter interruptedWhileEncoding = [&](FileImageStream& stream, std::string*) {
+        interrupted = true;
+        return stream.Write("new", 3) == 3;
+    };
+    for (const InterruptCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path folder = folder_ / "case";
+        fs::remove_all(folder);
+        fs::create_directory(folder);
+        c.prepare(folder);
+        const std::string target = (folder / c.target).string();
+        interrupted = false;
+        std::string error, reason;
+        bool saved = true;
+        {
+            LockedFolder lock(folder / "locked");
+            saved = ReplaceFileAtomically(target, interruptedWhileEncoding, &error, &reason);
+        }
+        EXPECT_FALSE(saved);
+        EXPECT_EQ(error, "Cannot write " + target + ": interrupted");
+        EXPECT_EQ(reason, "interrupted");
+        if (c.before)
+            EXPECT_EQ(Contents(target), c.before);
+        else
+            EXPECT_FALSE(fs::exists(target));
+        ExpectNoTemporary(folder);
+        EXPECT_FALSE(SaveImageToPath(Picture(), (folder / "later.bmp").string(), &error));
+        EXPECT_FALSE(fs::exists(folder / "later.bmp"));
+    }
+    const std::string fifo = (folder_ / "pipe.bmp").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    interrupted = false;
+    EXPECT_FALSE(ReplaceFileAtomically(fifo, interruptedWhileEncoding, nullptr));
+    char byte = 0;
+    EXPECT_LE(::read(reader, &byte, 1), 0) << "a stream received bytes after the interrupt";
+    ::close(reader);
+    AbandonSavesWhen(nullptr);
+    EXPECT_TRUE(SaveImageToPath(Picture(), (folder_ / "after.bmp").string(), nullptr));
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // lumivex-cli's video commands, end to end: info --json, extract and enhance on encoded videos.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -25,10 +27,10 @@ std::string Quoted(const std::string& text) {
     return "'" + text + "'";
 }
 
-CliRun Cli(const std::string& arguments) {
+// Runs lumivex-cli (or program, before lumivex-cli's path in arguments) through the shell.
+CliRun Cli(const std::string& arguments, const std::string& program = LUMIVEX_CLI_PATH) {
     const std::string errFile = testing::ScratchFolder() + "/cli-stderr.txt";
-    const std::string command =
-        std::string(LUMIVEX_CLI_PATH) + " " + arguments + " 2>" + Quoted(errFile);
+    const std::string command = program + " " + arguments + " 2>" + Quoted(errFile);
     CliRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
@@ -152,6 +154,7 @@ TEST(VideoCli, ExtractRefusesOrFallsShortWithAReason) {
         {video, "-d {} --count 31", 2, "lumivex-cli: --count: 31 is out of range (1 to 30)\n", 0},
         {video, "-d {} --count 0", 2, "lumivex-cli: --count: 0 is out of range (1 to 30)\n", 0},
         {video, "-d {} --at 99", 2, "counting.avi: --at: 99 is out of range (0 to 30)\n", 0},
+        {video, "-d {}/new --mkdir --at 99", 2, "--at: 99 is out of range", 0},
         {video, "-d {} --at 29 --count 30 --no-fields", 1,
          ": only 15 of the 30 frames asked for were written (the video ends before the others)\n",
          15},
@@ -173,6 +176,40 @@ TEST(VideoCli, ExtractRefusesOrFallsShortWithAReason) {
         EXPECT_EQ(run.err.find("Debug message"), std::string::npos) << run.err;
         EXPECT_EQ(FileCount(folder), c.files) << c.args;
     }
+}
+
+// What could not be written is a problem on stderr, --quiet or not, and fails the command; a
+// signal stops the files not yet written. A FIFO that nobody reads holds the first save until
+// the signal comes.
+TEST(VideoCli, WritesThatFailAreProblemsOnStderr) {
+    const std::string video = Quoted(testing::MjpegVideo());
+    const std::string folder = FreshFolder("cli-extract-fails");
+    fs::create_directory(folder + "/LMVX 001a.bmp");
+    for (const std::string quiet : {"", " --quiet"}) {
+        const CliRun run = Cli("extract " + video + " -d " + Quoted(folder) + " --at 10" + quiet);
+        EXPECT_EQ(run.status, 1) << quiet;
+        EXPECT_EQ(run.out,
+                  quiet.empty() ? "5 video frames have been extracted to " + folder + ".\n" : "");
+        EXPECT_NE(run.err.find("lumivex-cli: cannot write " + folder +
+                               "/LMVX 001a.bmp: Is a directory\n"),
+                  std::string::npos)
+            << run.err;
+    }
+    const CliRun full = Cli("info " + video + " >/dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("lumivex-cli: standard output: cannot be written"), std::string::npos)
+        << full.err;
+
+    const std::string held = FreshFolder("cli-extract-signal");
+    ASSERT_EQ(mkfifo((held + "/LMVX 000a.bmp").c_str(), 0600), 0);
+    const CliRun stopped = Cli("--preserve-status -s TERM 2 " + std::string(LUMIVEX_CLI_PATH) +
+                                   " extract " + video + " -d " + Quoted(held) + " --at 10",
+                               "timeout");
+    EXPECT_EQ(stopped.status, 128 + SIGTERM) << stopped.err;
+    EXPECT_NE(stopped.err.find("lumivex-cli: cancelled; 0 files were written before it\n"),
+              std::string::npos)
+        << stopped.err;
+    EXPECT_EQ(FileCount(held), 1u);
 }
 
 // The enhancement of a video works on the two fields of five frames: ten images, the reference

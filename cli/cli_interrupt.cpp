@@ -1,0 +1,69 @@
+#include "cli/cli_interrupt.h"
+
+#include "image/save_image.h"
+
+namespace lumivex::cli {
+
+namespace {
+
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+std::atomic<bool> g_interrupted{false};
+std::atomic<int> g_signal{0};
+std::atomic<std::atomic<bool>*> g_cancelTarget{nullptr};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free &&
+                  std::atomic<std::atomic<bool>*>::is_always_lock_free,
+              "the signal handler may only use lock-free atomics");
+
+extern "C" void OnInterrupt(int number) {
+    if (!g_interrupted.exchange(true)) {
+        g_signal.store(number);
+        if (std::atomic<bool>* cancel = g_cancelTarget.load()) {
+            cancel->store(true);
+        }
+        return;
+    }
+    // A second signal: do not wait for the next cancel check.
+    signal(number, SIG_DFL);
+    raise(number);
+}
+
+}  // namespace
+
+InterruptWatch::InterruptWatch() {
+    g_interrupted = false;
+    g_signal = 0;
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    for (int i = 0; i < 3; ++i) {
+        sigaction(kSignals[i], &action, &previous_[i]);
+    }
+    AbandonSavesWhen(&g_interrupted);
+}
+
+InterruptWatch::~InterruptWatch() {
+    AbandonSavesWhen(nullptr);
+    for (int i = 0; i < 3; ++i) {
+        sigaction(kSignals[i], &previous_[i], nullptr);
+    }
+}
+
+bool InterruptWatch::Interrupted() const {
+    return g_interrupted.load();
+}
+
+int InterruptWatch::ExitStatus() const {
+    const int number = g_signal.load();
+    return number > 0 ? 128 + number : kExitCancelled;
+}
+
+CancelOnInterrupt::CancelOnInterrupt(std::atomic<bool>& cancel) {
+    g_cancelTarget.store(&cancel);
+}
+
+CancelOnInterrupt::~CancelOnInterrupt() {
+    g_cancelTarget.store(nullptr);
+}
+
+}  // namespace lumivex::cli
