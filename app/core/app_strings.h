@@ -46,5 +46,8 @@ inline constexpr const char* kEnhancingMessage =
     "Lumivex is enhancing the image. \n\nPlease be patient ...";
 inline constexpr const char* kSaveBeforeClosing =
     "You have enhanced an image. Do you want to save it before closing Lumivex?";
+// Asked by Close media, and by opening other media, while an unsaved result exists.
+inline constexpr const char* kSaveBeforeClosingMedia =
+    "You have enhanced an image. Do you want to save it before closing the media?";
 
 }  // namespace lumivex::text

@@ -109,8 +109,10 @@ private:
     void ShowAbout();
     void Enhance();
     SaveOutcome SaveEnhancedImage();
-    // The close question; false when closing must stop (a save that could not be written).
-    bool AskToSaveBeforeClosing();
+    // Before an unsaved result is discarded: asks question (Yes saves it); false when the
+    // result must be kept, because the save was cancelled or could not be written. True at once
+    // when nothing unsaved exists.
+    bool MayDiscardResult(const char* question);
 
     SettingsStore& settings_;
     EnhanceJob job_;

@@ -221,6 +221,9 @@ void MainWindow::ResetMedia() {
 }
 
 void MainWindow::OpenMediaPaths(const std::vector<std::string>& paths) {
+    if (!MayDiscardResult(text::kSaveBeforeClosingMedia)) {
+        return;
+    }
     ResetMedia();
     job_.Reset();
     const MediaChoice choice = ChooseMedia(paths);
@@ -243,7 +246,9 @@ void MainWindow::OpenMediaPaths(const std::vector<std::string>& paths) {
 }
 
 void MainWindow::CloseMedia() {
-    ResetMedia();
+    if (MayDiscardResult(text::kSaveBeforeClosingMedia)) {
+        ResetMedia();
+    }
 }
 
 void MainWindow::ViewEnhancedImage() {
@@ -281,8 +286,7 @@ void MainWindow::ShowAbout() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // A save the user asked for that could not be written keeps the window and its result.
-    if (!job_.result.IsEmpty() && job_.resultReady && !AskToSaveBeforeClosing()) {
+    if (!MayDiscardResult(text::kSaveBeforeClosing)) {
         event->ignore();
         return;
     }
@@ -294,13 +298,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-// False when the user chose to save and the file could not be written.
-bool MainWindow::AskToSaveBeforeClosing() {
-    YesNoQuestion question(text::kSaveBeforeClosing, this);
-    if (question.exec() != QMessageBox::Yes) {
+bool MainWindow::MayDiscardResult(const char* question) {
+    if (job_.result.IsEmpty() || !job_.resultReady) {
         return true;
     }
-    return SaveEnhancedImage() != SaveOutcome::kFailed;
+    YesNoQuestion ask(question, this);
+    if (ask.exec() != QMessageBox::Yes) {
+        return true;
+    }
+    return SaveEnhancedImage() == SaveOutcome::kWritten;
 }
 
 }  // namespace lumivex

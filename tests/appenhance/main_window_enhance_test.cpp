@@ -162,31 +162,42 @@ TEST_F(MainWindowEnhanceTest, CancelledDialogAndRefusalsLeaveTheWindowAsItWas) {
     EXPECT_FALSE(Runner()->Running());
 }
 
-// Yes to the close question, then a name whose folder does not exist: the user is told, and the
-// window stays open with its unsaved result instead of closing over it.
-TEST_F(MainWindowEnhanceTest, CloseStopsWhenTheAskedForSaveFails) {
+// Yes to the close question, then a save dialog that is cancelled, or a name whose folder does
+// not exist (the user is told): the window stays open with its unsaved result instead of
+// closing over it.
+TEST_F(MainWindowEnhanceTest, CloseStopsWhenTheAskedForSaveIsNotWritten) {
     OpenPictures(96, 64, 1);
     window_.Job().result.CopyFrom(*window_.Job().frames[0]);
     window_.Job().resultReady = true;
-    const std::string path = folder_.File("missing/enhanced.jpg");
-    QTimer::singleShot(0, [path] {
-        auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(question, nullptr);
-        EXPECT_EQ(question->text(),
-                  "You have enhanced an image. Do you want to save it before closing Lumivex?");
+    const std::string missing = folder_.File("missing/enhanced.jpg");
+    for (const std::string& path : {std::string(), missing}) {
+        SCOPED_TRACE(path.empty() ? "cancelled" : "cannot be written");
+        messages_.messages.clear();
         QTimer::singleShot(0, [path] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            dialog->selectFile(QString::fromStdString(path));
-            static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+            auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(question, nullptr);
+            EXPECT_EQ(question->text(),
+                      "You have enhanced an image. Do you want to save it before closing Lumivex?");
+            QTimer::singleShot(0, [path] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                ASSERT_NE(dialog, nullptr);
+                if (path.empty()) {
+                    dialog->reject();
+                    return;
+                }
+                dialog->selectFile(QString::fromStdString(path));
+                static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+            });
+            question->button(QMessageBox::Yes)->click();
         });
-        question->button(QMessageBox::Yes)->click();
-    });
-    EXPECT_FALSE(window_.close());
-    EXPECT_TRUE(window_.isVisible());
-    EXPECT_TRUE(window_.Job().resultReady);
-    ASSERT_EQ(messages_.messages.size(), 1u);
-    EXPECT_EQ(messages_.messages[0].rfind("The enhanced image was not saved.", 0), 0u);
+        EXPECT_FALSE(window_.close());
+        EXPECT_TRUE(window_.isVisible());
+        EXPECT_TRUE(window_.Job().resultReady);
+        ASSERT_EQ(messages_.messages.size(), path.empty() ? 0u : 1u);
+        if (!path.empty()) {
+            EXPECT_EQ(messages_.messages[0].rfind("The enhanced image was not saved.", 0), 0u);
+        }
+    }
 }
 
 // The close question has Yes and No only: Escape and a close from the window manager leave it
@@ -209,6 +220,43 @@ TEST_F(MainWindowEnhanceTest, OnlyNoDiscardsAtTheCloseQuestion) {
     EXPECT_TRUE(window_.close());
     EXPECT_TRUE(stayedOpen);
     EXPECT_TRUE(messages_.messages.empty());
+}
+
+// Close media, and opening other media, ask first while a result is unsaved: No goes on, Yes
+// with a cancelled save dialog keeps the media and its result.
+TEST_F(MainWindowEnhanceTest, ClosingOrReplacingTheMediaAsksWhileAResultIsUnsaved) {
+    const std::string other = folder_.File("other.bmp");
+    ASSERT_TRUE(SaveImageToPath(RgbImage(64, 48, 24), other, nullptr));
+    for (const bool opening : {false, true}) {
+        for (const bool discard : {true, false}) {
+            SCOPED_TRACE(std::string(opening ? "opening" : "closing") +
+                         (discard ? ", No" : ", Yes, then Cancel"));
+            OpenPictures(96, 64, 2);
+            window_.Job().result.CopyFrom(*window_.Job().frames[0]);
+            window_.Job().resultReady = true;
+            QTimer::singleShot(0, [discard] {
+                auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                ASSERT_NE(question, nullptr);
+                EXPECT_EQ(question->text(),
+                          "You have enhanced an image. Do you want to save it "
+                          "before closing the media?");
+                QTimer::singleShot(0, [] {
+                    if (auto* dialog =
+                            qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+                        dialog->reject();
+                });
+                question->button(discard ? QMessageBox::No : QMessageBox::Yes)->click();
+            });
+            if (opening) {
+                window_.OpenMediaPaths({other});
+            } else {
+                window_.RunCommand(command::kCloseMedia);
+            }
+            EXPECT_EQ(window_.Job().resultReady, !discard);
+            EXPECT_EQ(window_.Job().FrameCount(), discard ? (opening ? 1 : 0) : 2);
+            window_.Job().resultReady = false;
+        }
+    }
 }
 
 // Before and after: the enlarged reference replaces the result at the same zoom and centre, and
