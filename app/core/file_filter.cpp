@@ -63,4 +63,15 @@ std::vector<std::string> PictureDialogNameFilters(const std::string& table) {
     return names;
 }
 
+std::string FilterSuffix(const std::string& nameFilter, const std::string& fallback) {
+    const size_t open = nameFilter.rfind('(');
+    if (open == std::string::npos || nameFilter.compare(open + 1, 2, "*.") != 0) {
+        return fallback;
+    }
+    const size_t start = open + 3;
+    const size_t end = nameFilter.find_first_of(" ;)*", start);
+    const std::string suffix = nameFilter.substr(start, end - start);
+    return suffix.empty() || end == std::string::npos ? fallback : suffix;
+}
+
 }  // namespace lumivex

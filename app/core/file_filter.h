@@ -24,4 +24,9 @@ std::vector<std::string> DialogNameFilters(const std::string& table);
 // "PNG files (*.png)", "TIFF files (*.tif *.tiff)". For the open and save dialogs.
 std::vector<std::string> PictureDialogNameFilters(const std::string& table);
 
+// The extension a save dialog adds to a name typed without one, under the name filter the user
+// chose: its first pattern's ("PNG files (*.png)" gives "png"), or fallback when that pattern
+// names no extension ("All Files (*)").
+std::string FilterSuffix(const std::string& nameFilter, const std::string& fallback);
+
 }  // namespace lumivex

@@ -17,8 +17,12 @@ void ConfigureSaveImageDialog(QFileDialog& dialog) {
         filters << QString::fromStdString(filter);
     }
     dialog.setNameFilters(filters);
-    // Appended only to a name typed without any extension.
+    // Appended only to a name typed without any extension: BMP, or the format of the filter the
+    // user picks.
     dialog.setDefaultSuffix("bmp");
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+        dialog.setDefaultSuffix(QString::fromStdString(FilterSuffix(f.toStdString(), "bmp")));
+    });
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     dialog.setSizeGripEnabled(true);
 }

@@ -114,6 +114,20 @@ TEST(FileFilterTest, OpenMediaTableGivesThreeFilters) {
                                         "PNG files (*.png)", "TIFF files (*.tif *.tiff)"}));
 }
 
+TEST(FileFilterTest, TheChosenFilterGivesTheSuffixOfANameWithoutOne) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Image files (*.bmp *.jpg *.jpeg)", "bmp"},
+        {"PNG files (*.png)", "png"},
+        {"TIFF files (*.tif *.tiff)", "tif"},
+        {"All Files (*)", "bmp"},
+        {"Everything (*.*)", "bmp"},
+        {"no patterns", "bmp"},
+    };
+    for (const auto& [filter, suffix] : cases) {
+        EXPECT_EQ(FilterSuffix(filter, "bmp"), suffix) << filter;
+    }
+}
+
 TEST(FileFilterTest, MalformedTablesStopAtTheFirstIncompleteEntry) {
     EXPECT_TRUE(ParseFileFilter("").empty());
     EXPECT_TRUE(ParseFileFilter("||").empty());

@@ -104,6 +104,8 @@ TEST_F(MainWindowEnhanceTest, RunShowsTheResultAndSaveClearsTheCloseQuestion) {
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->defaultSuffix(), "bmp");
         EXPECT_EQ(dialog->nameFilters().front(), "Image files (*.bmp *.jpg *.jpeg)");
+        emit dialog->filterSelected("PNG files (*.png)");  // as picking it in the list does
+        EXPECT_EQ(dialog->defaultSuffix(), "png");
         dialog->selectFile(QString::fromStdString(path));
         static_cast<QDialog*>(dialog)->accept();  // as the Save button does
     });
