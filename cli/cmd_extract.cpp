@@ -30,9 +30,10 @@ constexpr char kUsage[] = "[OPTIONS] VIDEO -d DIR";
 constexpr char kExample[] = "lumivex-cli extract clip.avi -d frames --mkdir --at 120 --count 7";
 constexpr char kFooter[] =
     "Writes COUNT consecutive distinct frames around POSITION to DIR as \"LMVX 000a.bmp\",\n"
-    "\"LMVX 000b.bmp\", ... (the two fields of each frame; the reference frame's names end in\n"
-    "\"ref\"), or with --no-fields whole frames \"LMVX 000.bmp\", ... Exit status 1 when fewer\n"
-    "frames than asked were written.";
+    "\"LMVX 000b.bmp\", ... (the two fields of each frame; the reference frame's names carry\n"
+    "\"ref\", such as \"LMVX 002refa.bmp\"), or with --no-fields whole frames \"LMVX 000.bmp\",\n"
+    "... Exit status 1 when files could not be written or fewer frames than asked were\n"
+    "gathered.";
 
 struct ExtractOptions {
     std::string video;
