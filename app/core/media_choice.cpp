@@ -34,4 +34,18 @@ bool DropOpensMedia(const std::vector<std::string>& paths) {
            (choice.mode == MediaChoice::Mode::kVideo && paths.size() == 1);
 }
 
+std::string LeftOutPicturesText(const std::vector<std::string>& paths) {
+    constexpr size_t kListed = 10;
+    std::string text = paths.size() == 1 ? "This picture could not be read and was left out:"
+                                         : "These pictures could not be read and were left out:";
+    for (size_t i = 0; i < paths.size() && i < kListed; ++i) {
+        const size_t slash = paths[i].find_last_of('/');
+        text += "\n" + (slash == std::string::npos ? paths[i] : paths[i].substr(slash + 1));
+    }
+    if (paths.size() > kListed) {
+        text += "\n... and " + std::to_string(paths.size() - kListed) + " more";
+    }
+    return text;
+}
+
 }  // namespace lumivex

@@ -24,4 +24,8 @@ MediaChoice ChooseMedia(const std::vector<std::string>& paths);
 // refused, so the drop cursor tells the user before anything is closed.
 bool DropOpensMedia(const std::vector<std::string>& paths);
 
+// The word after opening an image set from which pictures were left out without a message of
+// their own (unreadable files, folders): their file names, at most ten and how many more.
+std::string LeftOutPicturesText(const std::vector<std::string>& paths);
+
 }  // namespace lumivex

@@ -29,6 +29,22 @@ namespace lumivex {
 
 namespace {
 
+// Passes every message on and remembers whether one was shown.
+class NoticingSink : public MessageSink {
+public:
+    explicit NoticingSink(MessageSink& to) : to_(to) {}
+    void ShowMessage(const std::string& text, const std::string& caption,
+                     MessageIcon icon) override {
+        shown_ = true;
+        to_.ShowMessage(text, caption, icon);
+    }
+    bool Shown() const { return shown_; }
+
+private:
+    MessageSink& to_;
+    bool shown_ = false;
+};
+
 // A question answered by Yes or No only: Escape and a close sent by the window manager leave it
 // open, and its title bar offers no close button.
 class YesNoQuestion : public QMessageBox {
@@ -228,8 +244,15 @@ void MainWindow::OpenMediaPaths(const std::vector<std::string>& paths) {
     job_.Reset();
     const MediaChoice choice = ChooseMedia(paths);
     if (choice.mode == MediaChoice::Mode::kImages) {
+        std::vector<std::string> leftOut;
         for (const std::string& path : choice.imagePaths) {
-            AddImageFile(job_, path, *messages_);
+            NoticingSink noticed(*messages_);
+            if (!AddImageFile(job_, path, noticed) && !noticed.Shown()) {
+                leftOut.push_back(path);
+            }
+        }
+        if (!leftOut.empty()) {
+            messages_->ShowMessage(LeftOutPicturesText(leftOut), {}, MessageIcon::kWarning);
         }
         SetStep(step::kSelection);
         return;

@@ -111,6 +111,26 @@ TEST_F(OpenMediaTest, OpeningNewMediaResetsTheOldOnes) {
     EXPECT_EQ(window.Job().width, 32);
 }
 
+// Pictures that cannot be read are named in one message after the set is open; a size unlike
+// the set's keeps its own message and is not named again.
+TEST_F(OpenMediaTest, PicturesLeftOutOfASetAreNamed) {
+    MainWindow window(settings_, &messages_);
+    window.show();
+    std::ofstream(folder_ / "broken.jpg") << "not a JPEG";
+    fs::create_directory(folder_ / "folder.bmp");
+    window.OpenMediaPaths({Picture("a.bmp", 64, 48), (folder_ / "broken.jpg").string(),
+                           Picture("small.bmp", 32, 32), (folder_ / "folder.bmp").string(),
+                           Picture("b.bmp", 64, 48)});
+    EXPECT_EQ(window.Job().FrameCount(), 2);
+    ASSERT_EQ(messages_.messages.size(), 2u);
+    EXPECT_EQ(messages_.messages[0], "Sorry, the input images should have same dimension.");
+    EXPECT_EQ(messages_.messages[1],
+              "These pictures could not be read and were left out:\nbroken.jpg\nfolder.bmp");
+    messages_.messages.clear();
+    window.OpenMediaPaths({Picture("c.bmp", 64, 48)});
+    EXPECT_TRUE(messages_.messages.empty());
+}
+
 TEST_F(OpenMediaTest, CloseMediaEmptiesTheJobAndShowsStart) {
     MainWindow window(settings_, &messages_);
     window.show();
