@@ -127,4 +127,13 @@ std::optional<std::string> OutputsProblem(const std::vector<std::string>& inputs
     return std::nullopt;
 }
 
+std::optional<std::string> UnusedQualityWarning(const std::optional<int>& quality,
+                                                const std::string& output) {
+    const std::string extension = LowerCaseExtension(output);
+    if (!quality || extension == ".jpg" || extension == ".jpeg") {
+        return std::nullopt;
+    }
+    return "--quality: ignored, " + output + " is not written as JPEG";
+}
+
 }  // namespace lumivex::cli

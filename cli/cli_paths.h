@@ -30,6 +30,10 @@ std::optional<std::string> WritableProblem(const std::string& path);
 // A message when no writable picture format has the extension of path.
 std::optional<std::string> PictureFormatProblem(const std::string& path);
 
+// A warning when a JPEG quality was given for an output that is no JPEG (it then does nothing).
+std::optional<std::string> UnusedQualityWarning(const std::optional<int>& quality,
+                                                const std::string& output);
+
 // The output checks of a command that writes outputs from inputs, in the order above.
 std::optional<std::string> OutputsProblem(const std::vector<std::string>& inputs,
                                           const std::vector<OutputPath>& outputs);

@@ -34,7 +34,7 @@ struct ConvertOptions {
     std::string in;
     std::string out;
     bool stripMetadata = false;
-    int quality = kDefaultJpegQuality;
+    std::optional<int> quality;  // JPEG outputs only
 };
 
 std::optional<Failure> CheckNames(const ConvertOptions& options) {
@@ -54,6 +54,9 @@ std::optional<Failure> Convert(const ConvertOptions& options, const InterruptWat
     if (std::optional<Failure> failure = CheckNames(options)) {
         return failure;
     }
+    if (std::optional<std::string> warning = UnusedQualityWarning(options.quality, options.out)) {
+        PrintProblem({}, *warning);
+    }
     RgbImage image;
     std::string error;
     const bool read = ReadImageFile(options.in, image, &error);
@@ -71,7 +74,7 @@ std::optional<Failure> Convert(const ConvertOptions& options, const InterruptWat
     }
     image.SetHorizontalDpi(dpiX);
     image.SetVerticalDpi(dpiY);
-    SetJpegQuality(options.quality);
+    SetJpegQuality(options.quality.value_or(kDefaultJpegQuality));
     const PictureMetadata metadata =
         CarriedMetadata(options.in, options.out, options.stripMetadata);
     if (!SaveCarryingMetadata(image, options.out, metadata, &error)) {

@@ -58,7 +58,7 @@ struct EnhanceOptions {
     std::string aspect = "auto";
     std::optional<std::string> method;  // --method; absent: what the profile says
     std::optional<std::string> blur;    // --blur; absent: what the profile says
-    int quality = kDefaultJpegQuality;
+    std::optional<int> quality;         // JPEG outputs only
     std::string report;
     bool stripMetadata = false;  // the result carries none of the reference picture's metadata
 };
@@ -170,7 +170,7 @@ int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptW
                                                     std::to_string(record.status) +
                                                     "); nothing was written"});
     }
-    SetJpegQuality(options.quality);
+    SetJpegQuality(options.quality.value_or(kDefaultJpegQuality));
     std::string reason;
     if (!SaveCarryingMetadata(job.result, options.output, metadata, &reason)) {
         if (watch.Interrupted()) {
@@ -217,6 +217,10 @@ std::optional<Failure> Prepare(EnhanceJob& job, const EnhanceOptions& options,
     if (std::optional<Failure> failure = CheckNames(options)) {
         return failure;
     }
+    if (std::optional<std::string> warning =
+            UnusedQualityWarning(options.quality, options.output)) {
+        PrintProblem({}, *warning);
+    }
     ProfileList profiles;
     EnumerateProfiles(profiles);
     EnhanceParams params;
@@ -237,6 +241,11 @@ std::optional<Failure> Prepare(EnhanceJob& job, const EnhanceOptions& options,
     }
     std::string blurWarning;
     job.blurSigma = OpticalBlurOf(params, &blurWarning);
+    if (options.blur && job.method != ReconstructionMethod::kQuality) {
+        PrintProblem({},
+                     "--blur: ignored, only the quality method (--method quality) models a "
+                     "blur");
+    }
     if (options.blur) {
         ParseOpticalBlur(*options.blur, job.blurSigma);  // checked when the option was read
     } else if (!blurWarning.empty()) {

@@ -320,6 +320,21 @@ const Case kDone[] = {
      {"nokeys.ini: the profile sets nothing Lumivex reads"},
      {"Wrote ", "out.bmp (128x96"}},
     {{"enhance", "@a.bmp", "-o", "@out.bmp"}, 0, {"^$"}, {"Wrote ", "out.bmp (128x96"}},
+    // Options that do nothing for this command are named.
+    {{"enhance", "@a.bmp", "--quality", "90", "--blur", "0.5", "-o", "@out.png"},
+     0,
+     {"^lumivex-cli: --quality: ignored, ", "out.png is not written as JPEG\n",
+      "lumivex-cli: --blur: ignored, only the quality method (--method quality) models a blur\n$"},
+     {"Wrote "}},
+    {{"convert", "@a.bmp", "@out.tif", "--quality", "90"},
+     0,
+     {"^lumivex-cli: --quality: ignored, ", "out.tif is not written as JPEG\n$"},
+     {"^$"}},
+    {{"enhance", "@a.bmp", "--quality", "90", "--method", "quality", "--blur", "0.5", "-o",
+      "@out.JPG"},
+     0,
+     {"^$"},
+     {"Wrote "}},
 };
 
 TEST_F(CommandLineTest, CommandsThatWorkSayWhatTheyDid) {
