@@ -11,6 +11,10 @@ ProfileDialogModel::ProfileDialogModel(EnhanceJob& job, const ProfileList& profi
       profiles_(profiles),
       aspectItem_(kAutomaticAspectChoice),
       aspectText_(AspectChoices()[kAutomaticAspectChoice]) {
+    // The "Automatic" shown is applied at once, so that the sizes listed are those OK gives: a
+    // ratio chosen at an earlier opening would otherwise be listed while OK restores the media's
+    // shape.
+    ApplyAspectChoice();
     FillProfileList();
     highQuality_ = job.chosenMethod ? *job.chosenMethod == ReconstructionMethod::kQuality
                                     : RowAsksForQuality(selectedRow_);

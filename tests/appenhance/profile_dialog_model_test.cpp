@@ -66,8 +66,10 @@ TEST_F(ProfileDialogModelTest, TypedRatiosListAtOnceAndUnusableTextChangesNothin
 TEST_F(ProfileDialogModelTest, AutomaticRestoresTheMediaFactor) {
     job_.mediaFactor = 1.125;  // a video with non-square pixels
     ProfileDialogModel model(job_, profiles_);
-    EXPECT_DOUBLE_EQ(job_.verticalFactor, 1.0);  // opening applies nothing
+    EXPECT_DOUBLE_EQ(job_.verticalFactor, 1.125);  // opening applies the "Automatic" it shows
+    EXPECT_EQ(SizeOfRow(model, 0), "640x540");
     model.ChooseAspectItem(3);
+    EXPECT_DOUBLE_EQ(job_.verticalFactor, 0.75);
     model.ChooseAspectItem(0);
     EXPECT_DOUBLE_EQ(job_.verticalFactor, 1.125);
     EXPECT_EQ(SizeOfRow(model, 0), "640x540");
@@ -85,10 +87,10 @@ TEST_F(ProfileDialogModelTest, CancelKeepsTheFactorButNotTheProfile) {
     EXPECT_DOUBLE_EQ(job_.verticalFactor, 0.75);
     EXPECT_EQ(job_.profileIndex, 0);
 
-    // Opened again: "Automatic" is shown but only OK applies it.
+    // Opened again: "Automatic" is shown, and the sizes listed are the ones OK gives.
     ProfileDialogModel again(job_, profiles_);
     EXPECT_EQ(again.AspectItem(), 0);
-    EXPECT_EQ(SizeOfRow(again, again.SelectedRow()), "640x360");
+    EXPECT_EQ(SizeOfRow(again, again.SelectedRow()), "640x480");
     again.Accept();
     EXPECT_DOUBLE_EQ(job_.verticalFactor, 1.0);
 }
