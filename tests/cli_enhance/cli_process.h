@@ -22,4 +22,7 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& folder
 
 std::string ReadText(const std::string& path);
 
+// Waits (up to 20 s) until the process catches signal, that is until its handler is installed.
+void WaitUntilCatching(pid_t pid, int signal);
+
 }  // namespace lumivex::testing_cli

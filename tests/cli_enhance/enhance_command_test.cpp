@@ -5,12 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "image/read_image.h"
 #include "image/save_image.h"
@@ -22,25 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing_cli::ReadText;
-
-// True once the process catches the signal (its handler is installed).
-bool Catches(pid_t pid, int signal) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("SigCgt:", 0) == 0) {
-            return (std::stoull(line.substr(7), nullptr, 16) & (1ull << (signal - 1))) != 0;
-        }
-    }
-    return false;
-}
-
-void WaitUntilCaught(pid_t pid, int signal) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!Catches(pid, signal) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-}
 
 class EnhanceCommandTest : public testing::Test {
 protected:
@@ -214,7 +193,7 @@ TEST_F(EnhanceCommandTest, InterruptCancelsAndWritesNothing) {
         args.push_back(option);
     }
     const pid_t pid = Start(args);
-    WaitUntilCaught(pid, SIGINT);
+    testing_cli::WaitUntilCatching(pid, SIGINT);
     kill(pid, SIGINT);
     EXPECT_EQ(Wait(pid), 130) << err_;
     EXPECT_NE(err_.find("cancelled"), std::string::npos) << err_;
@@ -231,7 +210,7 @@ TEST_F(EnhanceCommandTest, SignalsStopASaveBeforeItsOutputChanges) {
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(strsignal(signal));
         const pid_t pid = Start({"convert", frames[0], fifo});
-        WaitUntilCaught(pid, signal);
+        testing_cli::WaitUntilCatching(pid, signal);
         kill(pid, signal);
         EXPECT_EQ(Wait(pid), 128 + signal) << err_;
         EXPECT_NE(err_.find("cancelled; nothing was written"), std::string::npos) << err_;

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/cli_enhance/cli_process.h"
 #include "tests/video/video_fixtures.h"
 #include "video/video_page_model.h"
 
@@ -27,10 +28,10 @@ std::string Quoted(const std::string& text) {
     return "'" + text + "'";
 }
 
-// Runs lumivex-cli (or program, before lumivex-cli's path in arguments) through the shell.
-CliRun Cli(const std::string& arguments, const std::string& program = LUMIVEX_CLI_PATH) {
+CliRun Cli(const std::string& arguments) {
     const std::string errFile = testing::ScratchFolder() + "/cli-stderr.txt";
-    const std::string command = program + " " + arguments + " 2>" + Quoted(errFile);
+    const std::string command =
+        std::string(LUMIVEX_CLI_PATH) + " " + arguments + " 2>" + Quoted(errFile);
     CliRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
@@ -180,7 +181,7 @@ TEST(VideoCli, ExtractRefusesOrFallsShortWithAReason) {
 
 // What could not be written is a problem on stderr, --quiet or not, and fails the command; a
 // signal stops the files not yet written. A FIFO that nobody reads holds the first save until
-// the signal comes.
+// the signal comes; it is sent once the handler is installed.
 TEST(VideoCli, WritesThatFailAreProblemsOnStderr) {
     const std::string video = Quoted(testing::MjpegVideo());
     const std::string folder = FreshFolder("cli-extract-fails");
@@ -202,9 +203,12 @@ TEST(VideoCli, WritesThatFailAreProblemsOnStderr) {
 
     const std::string held = FreshFolder("cli-extract-signal");
     ASSERT_EQ(mkfifo((held + "/LMVX 000a.bmp").c_str(), 0600), 0);
-    const CliRun stopped = Cli("--preserve-status -s TERM 2 " + std::string(LUMIVEX_CLI_PATH) +
-                                   " extract " + video + " -d " + Quoted(held) + " --at 10",
-                               "timeout");
+    const std::string printed = FreshFolder("cli-extract-signal-output");
+    const pid_t pid = testing_cli::StartCli(
+        {"extract", testing::MjpegVideo(), "-d", held, "--at", "10"}, printed);
+    testing_cli::WaitUntilCatching(pid, SIGTERM);
+    kill(pid, SIGTERM);
+    const testing_cli::CliResult stopped = testing_cli::WaitCli(pid, printed);
     EXPECT_EQ(stopped.status, 128 + SIGTERM) << stopped.err;
     EXPECT_NE(stopped.err.find("lumivex-cli: cancelled; 0 files were written before it\n"),
               std::string::npos)
