@@ -16,7 +16,7 @@ namespace lumivex::cli {
 
 struct EnhanceInputRequest {
     std::vector<std::string> inputs;  // as given on the command line
-    int32_t reference = 0;            // --reference: which input (or video frame) is the reference
+    int32_t reference = 0;            // --reference: which input is the reference
     std::optional<int64_t> position;  // --at: the video position the frames are gathered around
     bool fields = true;               // --no-fields: a video's frames enter whole
 };

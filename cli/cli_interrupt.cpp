@@ -16,8 +16,10 @@ static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_alw
               "the signal handler may only use lock-free atomics");
 
 extern "C" void OnInterrupt(int number) {
-    if (!g_interrupted.exchange(true)) {
-        g_signal.store(number);
+    // The signal is recorded before the flag, so whoever sees the flag reads the right status.
+    int first = 0;
+    if (g_signal.compare_exchange_strong(first, number)) {
+        g_interrupted.store(true);
         if (std::atomic<bool>* cancel = g_cancelTarget.load()) {
             cancel->store(true);
         }
@@ -37,7 +39,11 @@ InterruptWatch::InterruptWatch() {
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     for (int i = 0; i < 3; ++i) {
-        sigaction(kSignals[i], &action, &previous_[i]);
+        // A signal the program was started with ignored (nohup) stays ignored.
+        sigaction(kSignals[i], nullptr, &previous_[i]);
+        if (previous_[i].sa_handler != SIG_IGN) {
+            sigaction(kSignals[i], &action, nullptr);
+        }
     }
     AbandonSavesWhen(&g_interrupted);
 }
@@ -45,7 +51,9 @@ InterruptWatch::InterruptWatch() {
 InterruptWatch::~InterruptWatch() {
     AbandonSavesWhen(nullptr);
     for (int i = 0; i < 3; ++i) {
-        sigaction(kSignals[i], &previous_[i], nullptr);
+        if (previous_[i].sa_handler != SIG_IGN) {
+            sigaction(kSignals[i], &previous_[i], nullptr);
+        }
     }
 }
 

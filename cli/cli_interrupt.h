@@ -11,7 +11,8 @@ namespace lumivex::cli {
 // Exit status of a command stopped by Ctrl-C (SIGINT).
 inline constexpr int kExitCancelled = 130;
 
-// Catches SIGINT, SIGTERM and SIGHUP for its lifetime. The first one is remembered, passed on to
+// Catches SIGINT, SIGTERM and SIGHUP for its lifetime (those not ignored when the program
+// started: under nohup, SIGHUP stays ignored). The first one is remembered, passed on to
 // the cancel request routed to it (see CancelOnInterrupt), and stops every save that has not yet
 // replaced its file; a second one ends the process at once. Create it before the work that a
 // signal should cancel starts, so that none is lost. One at a time.

@@ -181,6 +181,7 @@ int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptW
     if (std::optional<Failure> failure = WriteReport(job, options, record)) {
         if (watch.Interrupted()) {
             failure->status = watch.ExitStatus();
+            failure->message += " (" + options.output + " was written)";
         }
         return Report(*failure);
     }
@@ -264,11 +265,13 @@ std::optional<Failure> Prepare(EnhanceJob& job, const EnhanceOptions& options,
 }
 
 int RunEnhanceCommand(const EnhanceOptions& options) {
-    const InterruptWatch watch;  // from here on, Ctrl-C cancels and nothing is written
+    const InterruptWatch watch;  // from here on, a signal (Ctrl-C) cancels and nothing is written
     EnhanceJob job;
     EnhanceRunRecord record;
     if (std::optional<Failure> failure = Prepare(job, options, record)) {
-        return Report(*failure);
+        return Report(watch.Interrupted()
+                          ? Failure{watch.ExitStatus(), "cancelled; nothing was written"}
+                          : *failure);
     }
     return RunAndWrite(job, options, watch, record);
 }

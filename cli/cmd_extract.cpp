@@ -95,19 +95,23 @@ int Finish(const ExtractOptions& options, const video::ExtractionReport& report,
             problems.ShowMessage(messages.messages[i]);
         }
     }
+    for (const std::string& failed : report.failedFiles) {
+        if (!watch.Interrupted() || !failed.ends_with(": interrupted")) {
+            PrintProblem({}, CommandLineText(failed));
+        }
+    }
     if (watch.Interrupted()) {
         const size_t written = report.writtenFiles.size();
-        return Report(Failure{watch.ExitStatus(), "cancelled; " + std::to_string(written) +
-                                                      (written == 1 ? " file was" : " files were") +
-                                                      " written before it"});
+        return Report(Failure{watch.ExitStatus(),
+                              written == 0 ? std::string("cancelled; nothing was written")
+                                           : "cancelled; " + std::to_string(written) +
+                                                 (written == 1 ? " file was" : " files were") +
+                                                 " written before it"});
     }
     if (report.gatheredFrames && !Globals().quiet) {
         video::ExtractionReport count;  // the summary alone; the failures follow on stderr
         count.gathered = report.gathered;
         std::printf("%s\n", video::ExtractionMessage(count, options.settings.directory).c_str());
-    }
-    for (const std::string& failed : report.failedFiles) {
-        PrintProblem({}, CommandLineText(failed));
     }
     if (!report.gatheredFrames || !report.failedFiles.empty() || report.framesWritten <= 0) {
         return 1;
@@ -140,6 +144,9 @@ int RunExtract(ExtractOptions& options) {
     int64_t position = 0;
     if (std::optional<Failure> failure = ChoosePosition(options, page, position)) {
         return Report(*failure);
+    }
+    if (watch.Interrupted()) {
+        return Report(Failure{watch.ExitStatus(), "cancelled; nothing was written"});
     }
     // Only a command that will run makes the folder.
     if (std::optional<Failure> failure = CheckFolder(options)) {

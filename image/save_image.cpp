@@ -113,10 +113,10 @@ std::string FinalTarget(const std::string& path) {
 bool WriteAll(int fd, const char* data, size_t size, std::string* why) {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
+        if (n < 0 && errno == EINTR && !Abandoned())
             continue;
         if (n <= 0) {
-            *why = SystemText(n < 0 ? errno : EIO);
+            *why = n < 0 && errno == EINTR ? kAbandonedText : SystemText(n < 0 ? errno : EIO);
             return false;
         }
         data += n;

@@ -1,6 +1,7 @@
 #include "tests/cli_enhance/cli_process.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -20,7 +21,7 @@ std::string ReadText(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-pid_t StartCli(const std::vector<std::string>& args, const std::string& folder) {
+pid_t StartCli(const std::vector<std::string>& args, const std::string& folder, int keepIgnored) {
     std::vector<std::string> all = {LUMIVEX_CLI_PATH};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -34,8 +35,24 @@ pid_t StartCli(const std::vector<std::string>& args, const std::string& folder) 
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, (folder + "/stderr.txt").c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    // The program starts with the stop signals at their defaults and none blocked, whatever the
+    // test runner was started with; keepIgnored stays as this process has it.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults, none;
+    sigemptyset(&defaults);
+    sigemptyset(&none);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        if (signal != keepIgnored) {
+            sigaddset(&defaults, signal);
+        }
+    }
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     pid_t pid = -1;
-    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ), 0);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return pid;
 }
@@ -62,7 +79,11 @@ void WaitUntilCatching(pid_t pid, int signal) {
         return false;
     };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!caught() && std::chrono::steady_clock::now() < deadline) {
+    while (!caught()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ADD_FAILURE() << "the program did not catch signal " << signal << " within 20 s";
+            return;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }

@@ -14,8 +14,10 @@ struct CliResult {
     std::string err;
 };
 
-// Starts lumivex-cli with args, its stdout and stderr going to folder/stdout.txt, stderr.txt.
-pid_t StartCli(const std::vector<std::string>& args, const std::string& folder);
+// Starts lumivex-cli with args, its stdout and stderr going to folder/stdout.txt, stderr.txt,
+// SIGINT, SIGTERM and SIGHUP at their defaults (but keepIgnored as this process has it).
+pid_t StartCli(const std::vector<std::string>& args, const std::string& folder,
+               int keepIgnored = 0);
 // Waits for the process and reads what it printed.
 CliResult WaitCli(pid_t pid, const std::string& folder);
 CliResult RunCli(const std::vector<std::string>& args, const std::string& folder);

@@ -218,6 +218,24 @@ TEST_F(EnhanceCommandTest, SignalsStopASaveBeforeItsOutputChanges) {
     }
 }
 
+// Started with SIGHUP ignored (nohup), the program leaves it ignored and still stops on SIGTERM.
+TEST_F(EnhanceCommandTest, AnIgnoredHangupStaysIgnored) {
+    const std::vector<std::string> frames = WriteFrames(1, 64, 48);
+    const std::string fifo = Path("out.bmp");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    struct sigaction ignore {
+    }, before{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGHUP, &ignore, &before);
+    const pid_t pid = testing_cli::StartCli({"convert", frames[0], fifo}, folder_, SIGHUP);
+    sigaction(SIGHUP, &before, nullptr);
+    testing_cli::WaitUntilCatching(pid, SIGTERM);
+    kill(pid, SIGHUP);
+    kill(pid, SIGTERM);
+    EXPECT_EQ(Wait(pid), 128 + SIGTERM) << err_;
+    EXPECT_NE(err_.find("cancelled; nothing was written"), std::string::npos) << err_;
+}
+
 TEST_F(EnhanceCommandTest, ProfilesListsTheShippedProfilesWithTheirSizes) {
     ASSERT_EQ(Run({"profiles", "--size", "640x480"}), 0) << err_;
     EXPECT_NE(out_.find("2x enlargement"), std::string::npos) << out_;

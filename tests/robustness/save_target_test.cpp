@@ -13,6 +13,7 @@
 #include <functional>
 #include <future>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -248,6 +249,9 @@ TEST_F(SaveTargets, AnInterruptStopsSavesBeforeTheFileChanges) {
     };
     std::atomic<bool> interrupted{false};
     AbandonSavesWhen(&interrupted);
+    // Whatever assertion ends the test, later saves must not read the flag after it is gone.
+    const std::unique_ptr<void, void (*)(void*)> restore(&interrupted,
+                                                         [](void*) { AbandonSavesWhen(nullptr); });
     const ContentWriter interruptedWhileEncoding = [&](FileImageStream& stream, std::string*) {
         interrupted = true;
         return stream.Write("new", 3) == 3;
