@@ -1,12 +1,14 @@
 #include "cli/cli_interrupt.h"
 
+#include <iterator>
+
 #include "image/save_image.h"
 
 namespace lumivex::cli {
 
 namespace {
 
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};  // the order of previous_
 
 std::atomic<bool> g_interrupted{false};
 std::atomic<int> g_signal{0};
@@ -38,7 +40,7 @@ InterruptWatch::InterruptWatch() {
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    for (int i = 0; i < 3; ++i) {
+    for (size_t i = 0; i < std::size(kSignals); ++i) {
         // A signal the program was started with ignored (nohup) stays ignored.
         sigaction(kSignals[i], nullptr, &previous_[i]);
         if (previous_[i].sa_handler != SIG_IGN) {
@@ -50,7 +52,7 @@ InterruptWatch::InterruptWatch() {
 
 InterruptWatch::~InterruptWatch() {
     AbandonSavesWhen(nullptr);
-    for (int i = 0; i < 3; ++i) {
+    for (size_t i = 0; i < std::size(kSignals); ++i) {
         if (previous_[i].sa_handler != SIG_IGN) {
             sigaction(kSignals[i], &previous_[i], nullptr);
         }
@@ -64,6 +66,10 @@ bool InterruptWatch::Interrupted() const {
 int InterruptWatch::ExitStatus() const {
     const int number = g_signal.load();
     return number > 0 ? 128 + number : kExitCancelled;
+}
+
+Failure InterruptWatch::Cancellation() const {
+    return Failure{ExitStatus(), "cancelled; nothing was written"};
 }
 
 CancelOnInterrupt::CancelOnInterrupt(std::atomic<bool>& cancel) {

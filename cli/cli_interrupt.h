@@ -6,6 +6,8 @@
 
 #include <atomic>
 
+#include "cli/cli_messages.h"
+
 namespace lumivex::cli {
 
 // Exit status of a command stopped by Ctrl-C (SIGINT).
@@ -26,9 +28,11 @@ public:
     bool Interrupted() const;
     // 128 + the number of the signal that arrived first (130 for Ctrl-C).
     int ExitStatus() const;
+    // The end of a command stopped before it wrote anything: "cancelled; nothing was written".
+    Failure Cancellation() const;
 
 private:
-    struct sigaction previous_[3]{};
+    struct sigaction previous_[3]{};  // SIGINT, SIGTERM, SIGHUP as they were
 };
 
 // For its lifetime, a signal sets cancel from the handler itself (a worker that the main thread

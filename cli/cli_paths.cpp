@@ -129,8 +129,7 @@ std::optional<std::string> OutputsProblem(const std::vector<std::string>& inputs
 
 std::optional<std::string> UnusedQualityWarning(const std::optional<int>& quality,
                                                 const std::string& output) {
-    const std::string extension = LowerCaseExtension(output);
-    if (!quality || extension == ".jpg" || extension == ".jpeg") {
+    if (!quality || IsJpegExtension(LowerCaseExtension(output))) {
         return std::nullopt;
     }
     return "--quality: ignored, " + output + " is not written as JPEG";

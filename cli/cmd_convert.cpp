@@ -61,7 +61,7 @@ std::optional<Failure> Convert(const ConvertOptions& options, const InterruptWat
     std::string error;
     const bool read = ReadImageFile(options.in, image, &error);
     if (watch.Interrupted()) {
-        return Failure{watch.ExitStatus(), "cancelled; nothing was written"};
+        return watch.Cancellation();
     }
     if (!read) {
         return Failure{1, options.in + ": cannot be read (" + CommandLineText(error) + ")"};
@@ -79,7 +79,7 @@ std::optional<Failure> Convert(const ConvertOptions& options, const InterruptWat
         CarriedMetadata(options.in, options.out, options.stripMetadata);
     if (!SaveCarryingMetadata(image, options.out, metadata, &error)) {
         if (watch.Interrupted()) {
-            return Failure{watch.ExitStatus(), "cancelled; nothing was written"};
+            return watch.Cancellation();
         }
         return Failure{1, options.out + ": cannot be written (" + error + ")"};
     }

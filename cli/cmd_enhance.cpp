@@ -2,12 +2,9 @@
 // command line.
 #include <CLI/CLI.hpp>
 
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -28,6 +25,7 @@
 #include "job/input_set.h"
 #include "job/job.h"
 #include "profiles/aspect_choice.h"
+#include "profiles/output_size.h"
 #include "profiles/profile_list.h"
 
 namespace lumivex::cli {
@@ -161,7 +159,7 @@ int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptW
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     job.observer = nullptr;
     if (record.status == kEnhanceCancelled) {
-        return Report(Failure{watch.ExitStatus(), "cancelled; nothing was written"});
+        return Report(watch.Cancellation());
     }
     if (record.status != kEnhanceSucceeded) {
         const std::string why = EnhanceFailureText(job, record.output);
@@ -174,7 +172,7 @@ int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptW
     std::string reason;
     if (!SaveCarryingMetadata(job.result, options.output, metadata, &reason)) {
         if (watch.Interrupted()) {
-            return Report(Failure{watch.ExitStatus(), "cancelled; nothing was written"});
+            return Report(watch.Cancellation());
         }
         return Report(Failure{1, options.output + ": cannot be written (" + reason + ")"});
     }
@@ -198,18 +196,12 @@ int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptW
 // A --scale too small to leave one pixel would fall back, silently, to the default size.
 std::optional<Failure> ScaleProblem(const EnhanceJob& job,
                                     const std::optional<std::string>& scale) {
-    if (!scale) {
-        return std::nullopt;
-    }
-    const double factor = std::strtod(scale->c_str(), nullptr);
-    const double width = std::max(job.width, 1);
-    const double height = std::max(std::trunc(job.height * job.verticalFactor), 1.0);
-    if (std::trunc(width * factor) >= 1.0 && std::trunc(height * factor) >= 1.0) {
+    if (!scale || ScaleRuleGivesSize(job.width, job.height, job.verticalFactor, job.params)) {
         return std::nullopt;
     }
     return Failure{2, "--scale: " + *scale + " leaves no pixel of the " +
-                          std::to_string(static_cast<int64_t>(width)) + " x " +
-                          std::to_string(static_cast<int64_t>(height)) + " input"};
+                          std::to_string(job.width) + " x " + std::to_string(job.height) +
+                          " input"};
 }
 
 // Everything before the run: the names, the profile, the inputs and the output size.
@@ -269,9 +261,7 @@ int RunEnhanceCommand(const EnhanceOptions& options) {
     EnhanceJob job;
     EnhanceRunRecord record;
     if (std::optional<Failure> failure = Prepare(job, options, record)) {
-        return Report(watch.Interrupted()
-                          ? Failure{watch.ExitStatus(), "cancelled; nothing was written"}
-                          : *failure);
+        return Report(watch.Interrupted() ? watch.Cancellation() : *failure);
     }
     return RunAndWrite(job, options, watch, record);
 }

@@ -102,16 +102,15 @@ int Finish(const ExtractOptions& options, const video::ExtractionReport& report,
     }
     if (watch.Interrupted()) {
         const size_t written = report.writtenFiles.size();
-        return Report(Failure{watch.ExitStatus(),
-                              written == 0 ? std::string("cancelled; nothing was written")
-                                           : "cancelled; " + std::to_string(written) +
+        return Report(written == 0 ? watch.Cancellation()
+                                   : Failure{watch.ExitStatus(),
+                                             "cancelled; " + std::to_string(written) +
                                                  (written == 1 ? " file was" : " files were") +
                                                  " written before it"});
     }
     if (report.gatheredFrames && !Globals().quiet) {
-        video::ExtractionReport count;  // the summary alone; the failures follow on stderr
-        count.gathered = report.gathered;
-        std::printf("%s\n", video::ExtractionMessage(count, options.settings.directory).c_str());
+        std::printf("%s\n",
+                    video::ExtractionSummary(report.gathered, options.settings.directory).c_str());
     }
     if (!report.gatheredFrames || !report.failedFiles.empty() || report.framesWritten <= 0) {
         return 1;
@@ -146,7 +145,7 @@ int RunExtract(ExtractOptions& options) {
         return Report(*failure);
     }
     if (watch.Interrupted()) {
-        return Report(Failure{watch.ExitStatus(), "cancelled; nothing was written"});
+        return Report(watch.Cancellation());
     }
     // Only a command that will run makes the folder.
     if (std::optional<Failure> failure = CheckFolder(options)) {

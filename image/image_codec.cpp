@@ -60,6 +60,10 @@ bool IsPictureExtension(const std::string& extension) {
     return FormatOfExtension(extension) != Format::kNone;
 }
 
+bool IsJpegExtension(const std::string& extension) {
+    return FormatOfExtension(extension) == Format::kJpeg;
+}
+
 std::unique_ptr<ImageCodec> CodecForReading(const std::string& path) {
     return MakeCodec(FormatOfExtension(LowerCaseExtension(path)));
 }

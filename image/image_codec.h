@@ -54,6 +54,8 @@ std::string LowerCaseExtension(const std::string& path);
 // True for an extension (as LowerCaseExtension gives it) that names a picture format:
 // ".bmp", ".jpg", ".jpeg", ".png", ".tif", ".tiff".
 bool IsPictureExtension(const std::string& extension);
+// True for ".jpg" and ".jpeg", the extensions written as JPEG.
+bool IsJpegExtension(const std::string& extension);
 
 // ".bmp" -> BMP, ".jpg"/".jpeg" -> JPEG, ".png" -> PNG, ".tif"/".tiff" -> TIFF (any case);
 // nullptr for anything else.

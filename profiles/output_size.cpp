@@ -74,12 +74,26 @@ void BoxRule(const EnhanceParams& params, int64_t W, int64_t He, int64_t& w, int
     h = ClampSide(h);
 }
 
+// W and He of the rules: the input width and the height times the vertical factor, truncated,
+// each at least 1.
+void InputSides(int32_t width, int32_t height, double verticalFactor, int64_t& W, int64_t& He) {
+    W = std::max<int64_t>(width, 1);
+    He = std::max<int64_t>(TruncatedSide(height * verticalFactor), 1);
+}
+
 }  // namespace
+
+bool ScaleRuleGivesSize(int32_t width, int32_t height, double verticalFactor,
+                        const EnhanceParams& params) {
+    int64_t W = 0, He = 0, w = 0, h = 0;
+    InputSides(width, height, verticalFactor, W, He);
+    return ScaleRule(params, W, He, w, h);
+}
 
 OutputSize ComputeOutputSize(int32_t width, int32_t height, double verticalFactor,
                              const EnhanceParams& params) {
-    const int64_t W = std::max<int64_t>(width, 1);
-    const int64_t He = std::max<int64_t>(TruncatedSide(height * verticalFactor), 1);
+    int64_t W = 0, He = 0;
+    InputSides(width, height, verticalFactor, W, He);
     int64_t w = 0;
     int64_t h = 0;
     if (!ScaleRule(params, W, He, w, h)) {

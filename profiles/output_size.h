@@ -21,4 +21,9 @@ struct OutputSize {
 OutputSize ComputeOutputSize(int32_t width, int32_t height, double verticalFactor,
                              const EnhanceParams& params);
 
+// True when "scale" is set (above 0) and leaves the input at least one pixel each way, so that
+// ComputeOutputSize takes its size from it rather than from the box or the default.
+bool ScaleRuleGivesSize(int32_t width, int32_t height, double verticalFactor,
+                        const EnhanceParams& params);
+
 }  // namespace lumivex

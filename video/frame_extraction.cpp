@@ -89,10 +89,14 @@ ExtractionReport WriteExtractedFrames(std::vector<std::unique_ptr<RgbImage>>& sl
     return report;
 }
 
-std::string ExtractionMessage(const ExtractionReport& report, const std::string& directory) {
+std::string ExtractionSummary(int32_t gathered, const std::string& directory) {
     char text[1024];
-    std::snprintf(text, sizeof text, kExtractedFormat, report.gathered, directory.c_str());
-    std::string message = text;
+    std::snprintf(text, sizeof text, kExtractedFormat, gathered, directory.c_str());
+    return text;
+}
+
+std::string ExtractionMessage(const ExtractionReport& report, const std::string& directory) {
+    std::string message = ExtractionSummary(report.gathered, directory);
     if (!report.failedFiles.empty()) {
         message += "\n\n" + std::to_string(report.failedFiles.size()) +
                    (report.failedFiles.size() == 1 ? " file" : " files") + " could not be written:";

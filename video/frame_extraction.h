@@ -60,5 +60,7 @@ ExtractionReport ExtractVideoFrames(VideoPageModel& page, const std::string& vid
 // The final message: the number of frames gathered and the folder, then the files that could not
 // be written (the count does not drop for them).
 std::string ExtractionMessage(const ExtractionReport& report, const std::string& directory);
+// Its first line alone: "%d video frames have been extracted to %s.".
+std::string ExtractionSummary(int32_t gathered, const std::string& directory);
 
 }  // namespace lumivex::video

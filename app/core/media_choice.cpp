@@ -1,5 +1,7 @@
 #include "app/core/media_choice.h"
 
+#include <filesystem>
+
 #include "image/image_codec.h"
 
 namespace lumivex {
@@ -39,8 +41,8 @@ std::string LeftOutPicturesText(const std::vector<std::string>& paths) {
     std::string text = paths.size() == 1 ? "This picture could not be read and was left out:"
                                          : "These pictures could not be read and were left out:";
     for (size_t i = 0; i < paths.size() && i < kListed; ++i) {
-        const size_t slash = paths[i].find_last_of('/');
-        text += "\n" + (slash == std::string::npos ? paths[i] : paths[i].substr(slash + 1));
+        text += '\n';
+        text += std::filesystem::path(paths[i]).filename().string();
     }
     if (paths.size() > kListed) {
         text += "\n... and " + std::to_string(paths.size() - kListed) + " more";

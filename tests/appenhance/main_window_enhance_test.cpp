@@ -55,6 +55,29 @@ protected:
         ASSERT_EQ(window_.CurrentStep(), "Selection");
     }
 
+    // Answers the next save question (whose text must be question): No, or Yes and then the
+    // save dialog, saving as saveAs or, when it is empty, cancelled.
+    static void AnswerSaveQuestion(const QString& question, bool yes, const std::string& saveAs) {
+        QTimer::singleShot(0, [question, yes, saveAs] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->text(), question);
+            QTimer::singleShot(0, [saveAs] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                if (dialog == nullptr) {
+                    return;
+                }
+                if (saveAs.empty()) {
+                    dialog->reject();
+                    return;
+                }
+                dialog->selectFile(QString::fromStdString(saveAs));
+                static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+            });
+            box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+        });
+    }
+
     // Answers the next profile dialog: picks the row showing name and presses OK or Cancel.
     void AnswerProfileDialog(const QString& name, bool ok) {
         QTimer::singleShot(0, [name, ok] {
@@ -175,23 +198,9 @@ TEST_F(MainWindowEnhanceTest, CloseStopsWhenTheAskedForSaveIsNotWritten) {
     for (const std::string& path : {std::string(), missing}) {
         SCOPED_TRACE(path.empty() ? "cancelled" : "cannot be written");
         messages_.messages.clear();
-        QTimer::singleShot(0, [path] {
-            auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(question, nullptr);
-            EXPECT_EQ(question->text(),
-                      "You have enhanced an image. Do you want to save it before closing Lumivex?");
-            QTimer::singleShot(0, [path] {
-                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-                ASSERT_NE(dialog, nullptr);
-                if (path.empty()) {
-                    dialog->reject();
-                    return;
-                }
-                dialog->selectFile(QString::fromStdString(path));
-                static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
-            });
-            question->button(QMessageBox::Yes)->click();
-        });
+        AnswerSaveQuestion(
+            "You have enhanced an image. Do you want to save it before closing Lumivex?", true,
+            path);
         EXPECT_FALSE(window_.close());
         EXPECT_TRUE(window_.isVisible());
         EXPECT_TRUE(window_.Job().resultReady);
@@ -236,19 +245,10 @@ TEST_F(MainWindowEnhanceTest, ClosingOrReplacingTheMediaAsksWhileAResultIsUnsave
             OpenPictures(96, 64, 2);
             window_.Job().result.CopyFrom(*window_.Job().frames[0]);
             window_.Job().resultReady = true;
-            QTimer::singleShot(0, [discard] {
-                auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                ASSERT_NE(question, nullptr);
-                EXPECT_EQ(question->text(),
-                          "You have enhanced an image. Do you want to save it "
-                          "before closing the media?");
-                QTimer::singleShot(0, [] {
-                    if (auto* dialog =
-                            qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
-                        dialog->reject();
-                });
-                question->button(discard ? QMessageBox::No : QMessageBox::Yes)->click();
-            });
+            AnswerSaveQuestion(
+                "You have enhanced an image. Do you want to save it before "
+                "closing the media?",
+                !discard, {});
             if (opening) {
                 window_.OpenMediaPaths({other});
             } else {

@@ -202,38 +202,41 @@ TEST_F(EnhanceCommandTest, InterruptCancelsAndWritesNothing) {
 }
 
 // Ctrl-C, SIGTERM and SIGHUP stop a save that has not yet replaced its file, with 128 + the
-// signal. The output is a FIFO that nobody reads, so the save waits there until the signal comes.
+// signal; a SIGHUP the program was started with ignored (nohup) stays ignored. The output is a
+// FIFO that nobody reads, so the save waits there until the signal comes.
 TEST_F(EnhanceCommandTest, SignalsStopASaveBeforeItsOutputChanges) {
     const std::vector<std::string> frames = WriteFrames(1, 64, 48);
     const std::string fifo = Path("out.bmp");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        SCOPED_TRACE(strsignal(signal));
-        const pid_t pid = Start({"convert", frames[0], fifo});
-        testing_cli::WaitUntilCatching(pid, signal);
-        kill(pid, signal);
-        EXPECT_EQ(Wait(pid), 128 + signal) << err_;
+    const struct {
+        int ignoredAtStart;  // 0: none
+        std::vector<int> sent;
+        int status;
+    } cases[] = {{0, {SIGINT}, 130},
+                 {0, {SIGTERM}, 143},
+                 {0, {SIGHUP}, 129},
+                 {SIGHUP, {SIGHUP, SIGTERM}, 143}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(strsignal(c.sent.back()));
+        struct sigaction ignore {
+        }, before{};
+        ignore.sa_handler = SIG_IGN;
+        if (c.ignoredAtStart != 0) {
+            sigaction(c.ignoredAtStart, &ignore, &before);
+        }
+        const pid_t pid =
+            testing_cli::StartCli({"convert", frames[0], fifo}, folder_, c.ignoredAtStart);
+        if (c.ignoredAtStart != 0) {
+            sigaction(c.ignoredAtStart, &before, nullptr);
+        }
+        testing_cli::WaitUntilCatching(pid, c.sent.back());
+        for (const int signal : c.sent) {
+            kill(pid, signal);
+        }
+        EXPECT_EQ(Wait(pid), c.status) << err_;
         EXPECT_NE(err_.find("cancelled; nothing was written"), std::string::npos) << err_;
-        EXPECT_TRUE(fs::is_fifo(fifo));
     }
-}
-
-// Started with SIGHUP ignored (nohup), the program leaves it ignored and still stops on SIGTERM.
-TEST_F(EnhanceCommandTest, AnIgnoredHangupStaysIgnored) {
-    const std::vector<std::string> frames = WriteFrames(1, 64, 48);
-    const std::string fifo = Path("out.bmp");
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    struct sigaction ignore {
-    }, before{};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGHUP, &ignore, &before);
-    const pid_t pid = testing_cli::StartCli({"convert", frames[0], fifo}, folder_, SIGHUP);
-    sigaction(SIGHUP, &before, nullptr);
-    testing_cli::WaitUntilCatching(pid, SIGTERM);
-    kill(pid, SIGHUP);
-    kill(pid, SIGTERM);
-    EXPECT_EQ(Wait(pid), 128 + SIGTERM) << err_;
-    EXPECT_NE(err_.find("cancelled; nothing was written"), std::string::npos) << err_;
+    EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 TEST_F(EnhanceCommandTest, ProfilesListsTheShippedProfilesWithTheirSizes) {
