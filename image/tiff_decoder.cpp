@@ -54,8 +54,7 @@ Layout ReadLayout(TIFF* tif) {
 
 // Layouts read line by line here; libtiff's RGBA interface takes the rest.
 bool ReadsByLines(TIFF* tif, const Layout& l) {
-    if (TIFFIsTiled(tif) || l.sampleFormat != SAMPLEFORMAT_UINT ||
-        l.orientation != ORIENTATION_TOPLEFT || (l.bits != 8 && l.bits != 16) ||
+    if (TIFFIsTiled(tif) || l.sampleFormat != SAMPLEFORMAT_UINT || (l.bits != 8 && l.bits != 16) ||
         (l.samples > 1 && l.planar != PLANARCONFIG_CONTIG)) {
         return false;
     }
@@ -174,7 +173,10 @@ bool ReadThroughRgba(TIFF* tif, const Layout& l, RgbImage& image, TiffMessages& 
         return false;
     }
     std::unique_ptr<TIFFRGBAImage, RgbaImageEnd> end(&img);
-    img.req_orientation = ORIENTATION_TOPLEFT;
+    // The pixels stay in the order they are stored, first row on top, as JPEG and PNG pictures
+    // are read: the Orientation tag travels on with the metadata and tells a viewer how to turn
+    // them. Asking for the file's own orientation makes libtiff flip nothing.
+    img.req_orientation = l.orientation;
     const uint32_t band = RgbaBandRows(l.width, l.height);
     std::vector<uint32_t> raster(static_cast<size_t>(l.width) * band);
     for (uint32_t top = 0; top < l.height; top += band) {

@@ -14,6 +14,7 @@ Needs /usr/bin/python3 with python3-pil and ImageMagick's convert.
 """
 import csv
 import os
+import shutil
 import struct
 import subprocess
 import sys
@@ -240,6 +241,12 @@ def make_tiff(fx, tmp):
     convert(src, "-units", "PixelsPerCentimeter", "-density", "40",
             fx.path("im_rgb8_40dpcm.tif"))
     fx.ok("im_rgb8_40dpcm.tif", W, H, (102, 102), rgb)
+    # The Orientation tag leaves the stored pixels as they are, by strips and by tiles.
+    for source, name, orientation in (("im_rgb8_deflate.tif", "im_rgb8_orient3.tif", "3"),
+                                      ("im_rgb8_tiled.tif", "im_rgb8_tiled_orient6.tif", "6")):
+        shutil.copyfile(fx.path(source), fx.path(name))
+        subprocess.run(["tiffset", "-s", "274", orientation, fx.path(name)], check=True)
+        fx.ok(name, W, H, (96, 96), rgb)
 
     grey_image("L", grey8).save(fx.path("pil_grey8_deflate.tif"), compression="tiff_adobe_deflate")
     fx.ok("pil_grey8_deflate.tif", W, H, (96, 96),
