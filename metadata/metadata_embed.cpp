@@ -5,6 +5,7 @@
 
 #include "metadata/exiv2_session.h"
 #include "metadata/picture_metadata.h"
+#include "metadata/png_profile_name.h"
 
 namespace lumivex {
 
@@ -113,6 +114,8 @@ bool EmbedPictureMetadata(std::vector<uint8_t>& encoded, const PictureMetadata& 
             SetParts(*image, metadata, geometry);
             image->writeMetadata();
             result = WrittenBytes(image->io());
+            if (image->imageType() == Exiv2::ImageType::png)
+                NameUnnamedPngProfile(result);
         },
         nullptr, &reason);
     if (!written && warnings != nullptr) {

@@ -2,6 +2,7 @@
 // what each output format receives, and that saving without metadata stays as it was.
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <exiv2/exiv2.hpp>
 
@@ -104,6 +105,22 @@ TEST_P(CarriedIntoFormat, KeepsCameraDataWithTheNewSizeAndResolution) {
     EXPECT_EQ(found.values, expected);
     EXPECT_EQ(found.iccSize, kCameraIccSize);
     EXPECT_FALSE(found.thumbnail);
+    if (std::string(GetParam()) == "png") {
+        // A PNG profile needs a name, or other readers drop it; the chunk's CRC must cover it.
+        const std::string text(bytes.begin(), bytes.end());
+        const size_t type = text.find("iCCP");
+        ASSERT_NE(type, std::string::npos);
+        ASSERT_GE(type, 4u);
+        EXPECT_EQ(text.substr(type + 4, 12), std::string("ICC profile\0", 12));
+        const uint8_t* chunk = bytes.data() + type - 4;
+        const uint32_t length = uint32_t{chunk[0]} << 24 | uint32_t{chunk[1]} << 16 |
+                                uint32_t{chunk[2]} << 8 | chunk[3];
+        ASSERT_LE(type + 8 + length, bytes.size());
+        const uint8_t* stored = chunk + 8 + length;
+        const uint32_t crc = uint32_t{stored[0]} << 24 | uint32_t{stored[1]} << 16 |
+                             uint32_t{stored[2]} << 8 | stored[3];
+        EXPECT_EQ(crc, crc32(0, chunk + 4, length + 4));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Metadata, CarriedIntoFormat, testing::Values("jpg", "png", "tif"),
