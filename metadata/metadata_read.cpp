@@ -27,7 +27,7 @@ using metadata_internal::RunExiv2;
 
 // IFD0 tags that describe how the source file stores its pixels (or that hold a part carried
 // on separately); the result's encoder writes its own.
-constexpr std::array<std::string_view, 26> kEncodingTags = {
+constexpr std::array<std::string_view, 33> kEncodingTags = {
     "NewSubfileType",
     "SubfileType",
     "BitsPerSample",
@@ -50,6 +50,13 @@ constexpr std::array<std::string_view, 26> kEncodingTags = {
     "JPEGInterchangeFormat",
     "JPEGInterchangeFormatLength",
     "YCbCrSubSampling",
+    "YCbCrPositioning",
+    "YCbCrCoefficients",
+    "ReferenceBlackWhite",
+    "ColorMap",
+    "JPEGTables",
+    "JPEGProc",
+    "PageNumber",
     "InterColorProfile",
     "XMLPacket",
     "IPTCNAA",

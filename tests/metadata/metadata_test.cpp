@@ -169,6 +169,24 @@ INSTANTIATE_TEST_SUITE_P(
                  "the metadata is left out (No such file or directory)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The tags that say how the old file stored its pixels (strips, palette, chroma siting, page)
+// would be false in a result its own encoder wrote.
+TEST(Metadata, LeavesOutHowTheOldFileStoredItsPixels) {
+    const std::vector<std::string> encodingKeys = {
+        "Exif.Image.YCbCrPositioning", "Exif.Image.ColorMap", "Exif.Image.PageNumber",
+        "Exif.Image.StripOffsets", "Exif.Image.BitsPerSample"};
+    for (const std::string& path : {MetadataFixture("camera.jpg"), MetadataFixture("plain.tif"),
+                                    test::DataPath("tiff/pil_palette8.tif")}) {
+        SCOPED_TRACE(path);
+        const PictureMetadata metadata = ReadPictureMetadata(path, nullptr);
+        Exiv2::ExifData exif;
+        Exiv2::ExifParser::decode(exif, metadata.exif.data(),
+                                  static_cast<uint32_t>(metadata.exif.size()));
+        for (const std::string& key : encodingKeys)
+            EXPECT_TRUE(exif.findKey(Exiv2::ExifKey(key)) == exif.end()) << key;
+    }
+}
+
 struct SaveCase {
     const char* name;
     const char* extension;
