@@ -26,6 +26,14 @@
 namespace lumivex::cli {
 namespace {
 
+// Why a video the page would not load cannot be opened: it is missing, or not a file at all.
+std::string UnopenableReason(const std::string& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0)
+        return ReasonText(errno);
+    return S_ISDIR(status.st_mode) ? ReasonText(EISDIR) : "not a regular file";
+}
+
 constexpr char kUsage[] = "[OPTIONS] VIDEO -d DIR";
 constexpr char kExample[] = "lumivex-cli extract clip.avi -d frames --mkdir --at 120 --count 7";
 constexpr char kFooter[] =
@@ -135,7 +143,7 @@ int RunExtract(ExtractOptions& options) {
     video::VideoPageModel page;
     const video::LoadOutcome outcome = page.Load(job, errors);
     if (outcome == video::LoadOutcome::kNothingToLoad) {
-        errors.ShowMessage("cannot be opened (" + ReasonText(ENOENT) + ")");
+        errors.ShowMessage("cannot be opened (" + UnopenableReason(options.video) + ")");
     }
     if (outcome != video::LoadOutcome::kLoaded || !page.CanGather()) {
         return 1;

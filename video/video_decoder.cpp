@@ -1,5 +1,7 @@
 #include "video/video_decoder.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -157,6 +159,14 @@ int VideoDecoder::InterruptCallback(void* opaque) {
 
 bool VideoDecoder::OpenFile(const std::string& path, std::string* error) {
     Close();
+    // Opening a FIFO blocks until a writer comes, beyond the reach of the deadline, and a
+    // stream cannot be sought back to its frames anyway.
+    struct stat status {};
+    if (stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode) && !S_ISBLK(status.st_mode) &&
+        !S_ISDIR(status.st_mode)) {
+        SetError(error, "not a regular file");
+        return false;
+    }
     ArmDeadline();
     AVFormatContext* context = avformat_alloc_context();
     if (context == nullptr) {

@@ -179,6 +179,33 @@ TEST(VideoCli, ExtractRefusesOrFallsShortWithAReason) {
     }
 }
 
+// A FIFO or a folder in place of the video is refused at once: opening a FIFO would wait for
+// a writer that never comes.
+TEST(VideoCli, RefusesWhatIsNotAFile) {
+    const std::string folder = FreshFolder("cli-not-a-file");
+    const std::string fifo = folder + "/waiting.avi";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directory(folder + "/folder.avi");
+    for (const std::string name : {"waiting.avi", "folder.avi"}) {
+        const std::string video = Quoted(folder + "/" + name);
+        for (const std::string& command :
+             {"timeout 20 " + std::string(LUMIVEX_CLI_PATH) + " info " + video,
+              "timeout 20 " + std::string(LUMIVEX_CLI_PATH) + " enhance " + video + " -o " +
+                  Quoted(folder + "/out.bmp"),
+              "timeout 20 " + std::string(LUMIVEX_CLI_PATH) + " extract " + video + " -d " +
+                  Quoted(folder)}) {
+            const int status = std::system((command + " >/dev/null 2>&1").c_str());
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << command;
+        }
+        const CliRun run = Cli("extract " + video + " -d " + Quoted(folder));
+        EXPECT_NE(run.err.find(name == "folder.avi" ? "cannot be opened (is a directory)"
+                                                    : "cannot be opened (not a regular file)"),
+                  std::string::npos)
+            << run.err;
+    }
+    EXPECT_FALSE(fs::exists(folder + "/out.bmp"));
+}
+
 // What could not be written is a problem on stderr, --quiet or not, and fails the command; a
 // signal stops the files not yet written. A FIFO that nobody reads holds the first save until
 // the signal comes; it is sent once the handler is installed.
