@@ -10,6 +10,7 @@
 #include <functional>
 #include <iterator>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "metadata/exiv2_session.h"
@@ -122,6 +123,15 @@ std::vector<uint8_t> KeptIcc(Exiv2::Image& image) {
     const size_t size = static_cast<size_t>(profile->size_);
     if (size < 128 || Exiv2::getULong(bytes, Exiv2::bigEndian) != size) {
         throw Exiv2::Error(Exiv2::kerInvalidIccProfile);
+    }
+    // Bytes 16 to 19 name the colours the profile describes; every result is RGB, and a CMYK
+    // or grey profile on it would make colour-managed readers misread it.
+    constexpr size_t kColourSpaceAt = 16;
+    const std::string space(reinterpret_cast<const char*>(bytes) + kColourSpaceAt, 4);
+    if (space != "RGB ") {
+        throw Exiv2::Error(Exiv2::kerErrorMessage,
+                           "it describes " + space.substr(0, space.find_last_not_of(' ') + 1) +
+                               " colours, and the result is RGB");
     }
     return std::vector<uint8_t>(bytes, bytes + size);
 }

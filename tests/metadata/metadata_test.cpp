@@ -160,6 +160,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "the XMP packet is left out (XMP Toolkit error 201"},
         ReadCase{"broken_icc", MetadataFixture("camera_bad_icc.jpg"), true, true, false,
                  "the ICC colour profile is left out (Not a valid ICC Profile)"},
+        ReadCase{"cmyk_icc", MetadataFixture("camera_cmyk_icc.jpg"), true, true, false,
+                 "the ICC colour profile is left out (it describes CMYK colours, and the result "
+                 "is RGB)"},
         ReadCase{"damaged_exif", test::DataPath("jpeg/pil_exif_gps.jpg"), true, false, false,
                  "the EXIF block is damaged; what could be read is kept (Directory Photo has an "
                  "unexpected next pointer; ignored, and 1 more problem)"},
