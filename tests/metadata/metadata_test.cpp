@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "image/byte_order.h"
 #include "image/image_codec.h"
 #include "image/image_stream.h"
 #include "image/jpeg_codec.h"
@@ -113,12 +114,10 @@ TEST_P(CarriedIntoFormat, KeepsCameraDataWithTheNewSizeAndResolution) {
         ASSERT_GE(type, 4u);
         EXPECT_EQ(text.substr(type + 4, 12), std::string("ICC profile\0", 12));
         const uint8_t* chunk = bytes.data() + type - 4;
-        const uint32_t length = uint32_t{chunk[0]} << 24 | uint32_t{chunk[1]} << 16 |
-                                uint32_t{chunk[2]} << 8 | chunk[3];
+        const uint32_t length = LoadBe32(chunk);
         ASSERT_LE(type + 8 + length, bytes.size());
         const uint8_t* stored = chunk + 8 + length;
-        const uint32_t crc = uint32_t{stored[0]} << 24 | uint32_t{stored[1]} << 16 |
-                             uint32_t{stored[2]} << 8 | stored[3];
+        const uint32_t crc = LoadBe32(stored);
         EXPECT_EQ(crc, crc32(0, chunk + 4, length + 4));
     }
 }
