@@ -50,6 +50,18 @@ int32_t AcceptedCount(const EnhanceRunRecord& record) {
     return accepted;
 }
 
+std::string NothingFusedWarning(const EnhanceJob& job, const EnhanceRunRecord& record) {
+    const int32_t others = EngineInputOf(job).count - 1;
+    const bool video = job.inputKind == kInputVideoGathered;
+    if (AcceptedCount(record) > 0 || (others <= 0 && !video)) {
+        return {};
+    }
+    const std::string why =
+        others <= 0 ? "no frame but the reference could be gathered"
+                    : "none of the other " + std::to_string(others) + " images matched the reference";
+    return why + ", so the result is the reference enlarged, with nothing fused into it";
+}
+
 std::string EnhanceReportJson(const EnhanceJob& job, const EnhanceRunRecord& record) {
     const EngineInput input = EngineInputOf(job);
     JsonWriter json;

@@ -35,4 +35,8 @@ std::string RegistrationSummary(const EnhanceJob& job, const EnhanceRunRecord& r
 // How many of the non-reference images were fused.
 int32_t AcceptedCount(const EnhanceRunRecord& record);
 
+// When nothing was fused into the reference, so that the result is only the reference enlarged:
+// why, for a warning; empty otherwise, and for a single picture given on its own.
+std::string NothingFusedWarning(const EnhanceJob& job, const EnhanceRunRecord& record);
+
 }  // namespace lumivex::cli

@@ -39,8 +39,11 @@ bool ReportFile(const std::string& path, bool json) {
         return ReportVideo(path, json);
     }
     RgbImage image;
-    std::string error, format;
-    const bool ok = ReadImageFile(path, image, &error, &format);
+    std::string error, format, warning;
+    const bool ok = ReadImageFile(path, image, &error, &format, &warning);
+    if (ok && !warning.empty()) {
+        PrintProblem(path, warning);
+    }
     if (json) {
         JsonLine line;
         line.Add("path", path);
@@ -48,6 +51,8 @@ bool ReportFile(const std::string& path, bool json) {
             line.Add("type", "image").Add("format", format).Add("width", image.Width());
             line.Add("height", image.Height()).Add("bits", image.BitsPerPixel());
             line.Add("dpi_x", image.HorizontalDpi()).Add("dpi_y", image.VerticalDpi());
+            if (!warning.empty())
+                line.Add("warning", warning);
         } else {
             line.Add("error", CommandLineText(error));
         }

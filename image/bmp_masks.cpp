@@ -44,7 +44,7 @@ int32_t ReadFully(ImageStream& stream, uint8_t* buffer, int32_t count) {
 
 }  // namespace
 
-void ReadMaskedPixels(ImageStream& stream, int bitsPerPixel, const BmpChannelMasks& masks,
+bool ReadMaskedPixels(ImageStream& stream, int bitsPerPixel, const BmpChannelMasks& masks,
                       RgbImage& image) {
     const Channel red(masks.red), green(masks.green), blue(masks.blue), alpha(masks.alpha);
     const int32_t width = image.Width();
@@ -55,7 +55,7 @@ void ReadMaskedPixels(ImageStream& stream, int bitsPerPixel, const BmpChannelMas
     for (int32_t y = 0; y < image.Height(); ++y) {
         const int32_t got = ReadFully(stream, row.data(), rowBytes);
         if (got < static_cast<int32_t>(int64_t{width} * bytesPerPixel))
-            return;
+            return false;
         uint8_t* out = image.Row(y);
         const uint8_t* in = row.data();
         for (int32_t x = 0; x < width; ++x, in += bytesPerPixel, out += 3) {
@@ -66,6 +66,7 @@ void ReadMaskedPixels(ImageStream& stream, int bitsPerPixel, const BmpChannelMas
             out[2] = OnWhite(red.Of(pixel), a);
         }
     }
+    return true;
 }
 
 }  // namespace lumivex

@@ -18,8 +18,9 @@ struct BmpChannelMasks {
 };
 
 // Reads |height| rows of bitsPerPixel (16 or 32) pixels from the stream into the 24-bit image,
-// first stored row first. Rows the data does not reach stay as they are.
-void ReadMaskedPixels(ImageStream& stream, int bitsPerPixel, const BmpChannelMasks& masks,
+// first stored row first. Rows the data does not reach stay as they are, and the result is false
+// when there are any.
+bool ReadMaskedPixels(ImageStream& stream, int bitsPerPixel, const BmpChannelMasks& masks,
                       RgbImage& image);
 
 }  // namespace lumivex

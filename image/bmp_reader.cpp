@@ -154,17 +154,29 @@ bool SupportedDepth(uint16_t bits) {
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
 
-// Reads up to count bytes into buffer; a short stream leaves the rest as it was.
-void ReadInto(ImageStream& stream, uint8_t* buffer, int64_t count) {
+// Reads up to count bytes into buffer; a short stream leaves the rest as it was and gives false.
+bool ReadInto(ImageStream& stream, uint8_t* buffer, int64_t count) {
     while (count > 0) {
         const int32_t step =
             static_cast<int32_t>(std::min<int64_t>(count, std::numeric_limits<int32_t>::max()));
         const int32_t got = stream.Read(buffer, step);
         if (got <= 0)
-            return;
+            return false;
         buffer += got;
         count -= got;
     }
+    return true;
+}
+
+// Reads height rows of stride bytes, each rowBytes of pixels and its padding; false when the data
+// ends before the last pixel (a last row without its padding is whole).
+bool ReadRows(ImageStream& stream, uint8_t* buffer, int64_t stride, int64_t height,
+              int64_t rowBytes) {
+    const int64_t needed = stride * (height - 1) + rowBytes;
+    if (!ReadInto(stream, buffer, needed))
+        return false;
+    ReadInto(stream, buffer + needed, stride - rowBytes);
+    return true;
 }
 
 // Reads the file's palette entries into the image palette (at most the image's entry count)
@@ -213,26 +225,30 @@ void ReverseRows(RgbImage& image) {
 
 // 32-bit pixels: blue, green, red and an unused byte, read a slice at a time so that no copy of
 // the packed data is ever held beside the picture (a header alone could otherwise make the
-// reader allocate a third more than the picture limit). Pixels past the end of the data stay 0.
-void ReadPacked32(ImageStream& stream, RgbImage& image) {
+// reader allocate a third more than the picture limit). Pixels past the end of the data stay 0,
+// and the result is false when there are any.
+bool ReadPacked32(ImageStream& stream, RgbImage& image) {
     constexpr int32_t kSlicePixels = 4096;
     uint8_t packed[kSlicePixels * 4];
     const int32_t width = image.Width();
+    bool complete = true;
     for (int32_t y = 0; y < image.Height(); ++y) {
         uint8_t* out = image.Row(y);
         for (int32_t x = 0; x < width; x += kSlicePixels) {
             const int32_t count = std::min(kSlicePixels, width - x);
             std::memset(packed, 0, static_cast<size_t>(count) * 4);
-            ReadInto(stream, packed, static_cast<int64_t>(count) * 4);
+            complete = ReadInto(stream, packed, static_cast<int64_t>(count) * 4) && complete;
             for (int32_t i = 0; i < count; ++i, out += 3)
                 std::memcpy(out, packed + i * 4, 3);
         }
     }
+    return complete;
 }
 
 // Reads the pixel data of every depth and compression; returns the failure text, or nullptr.
+// complete becomes false when the data ends before the last pixel.
 const char* ReadPixelData(ImageStream& stream, const BmpInfo& info, int64_t pixelStart,
-                          RgbImage& image) {
+                          RgbImage& image, bool& complete) {
     const uint16_t bits = info.bits;
     const uint32_t compression = info.compression;
     if (bits <= 8 && compression != kCompressionNone && compression != kCompressionRle8 &&
@@ -254,19 +270,20 @@ const char* ReadPixelData(ImageStream& stream, const BmpInfo& info, int64_t pixe
 
     const int64_t height = image.Height();
     if (info.masked && (bits == 16 || bits == 32)) {
-        ReadMaskedPixels(stream, bits, info.masks, image);
+        complete = ReadMaskedPixels(stream, bits, info.masks, image);
     } else if (bits == 16) {
         const int64_t packedStride = static_cast<int64_t>((image.Width() + 1) / 2) * 4;
-        ReadInto(stream, image.Bits(), packedStride * height);
+        complete = ReadRows(stream, image.Bits(), packedStride, height, image.Width() * 2LL);
         image.ExpandPackedPixels(image.Bits(), masks.red, masks.green, masks.blue, 16);
     } else if (bits == 32) {
-        ReadPacked32(stream, image);
+        complete = ReadPacked32(stream, image);
     } else if (compression == kCompressionRle8) {
-        DecodeBmpRunLength(stream, BmpRunLength::kEightBit, image);
+        complete = DecodeBmpRunLength(stream, BmpRunLength::kEightBit, image);
     } else if (compression == kCompressionRle4) {
-        DecodeBmpRunLength(stream, BmpRunLength::kFourBit, image);
+        complete = DecodeBmpRunLength(stream, BmpRunLength::kFourBit, image);
     } else {
-        ReadInto(stream, image.Bits(), static_cast<int64_t>(image.Stride()) * height);
+        const int64_t rowBytes = (static_cast<int64_t>(image.Width()) * bits + 7) / 8;
+        complete = ReadRows(stream, image.Bits(), image.Stride(), height, rowBytes);
     }
     return nullptr;
 }
@@ -316,10 +333,13 @@ bool BmpCodec::Decode(ImageStream& stream, RgbImage& image) {
 
     // Without a file header the pixels follow the palette directly.
     const int64_t pixelStart = pixelOffset != 0 ? start + pixelOffset : -1;
-    if (const char* failure = ReadPixelData(stream, info, pixelStart, image)) {
+    bool complete = true;
+    if (const char* failure = ReadPixelData(stream, info, pixelStart, image, complete)) {
         image.Release();
         return Fail(failure);
     }
+    if (!complete)
+        Warn(kEndsEarlyWarning);
     if (topDown)
         ReverseRows(image);
     return true;

@@ -56,14 +56,19 @@ void EncodedRun(BmpRunLength variant, int n, int value, RgbImage& image, RunPosi
 
 }  // namespace
 
-void DecodeBmpRunLength(ImageStream& stream, BmpRunLength variant, RgbImage& image) {
+bool DecodeBmpRunLength(ImageStream& stream, BmpRunLength variant, RgbImage& image) {
     ByteReader in(stream);
     RunPosition at;
+    // Data that stops before its end-of-bitmap escape is whole only if it reached the last pixel.
+    const auto endedEarly = [&] {
+        const int64_t last = image.Height() - 1;
+        return at.row < last || (at.row == last && at.column < image.Width());
+    };
     for (;;) {
         const int count = in.Next();
         const int value = in.Next();
         if (count < 0 || value < 0)
-            return;
+            return !endedEarly();
         if (count > 0) {
             EncodedRun(variant, count, value, image, at);
             continue;
@@ -74,19 +79,19 @@ void DecodeBmpRunLength(ImageStream& stream, BmpRunLength variant, RgbImage& ima
                 at.column = 0;
                 break;
             case 1:  // end of bitmap
-                return;
+                return true;
             case 2: {  // delta
                 const int dx = in.Next();
                 const int dy = in.Next();
                 if (dx < 0 || dy < 0)
-                    return;
+                    return !endedEarly();
                 at.column += dx;
                 at.row += dy;
                 break;
             }
             default:
                 if (!AbsoluteRun(in, variant, value, image, at))
-                    return;
+                    return !endedEarly();
                 break;
         }
     }

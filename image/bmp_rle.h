@@ -10,7 +10,7 @@ enum class BmpRunLength { kEightBit, kFourBit };
 
 // Decodes (count, value) pairs from the stream until the end-of-bitmap escape or the end of the
 // stream, starting at the bottom-left pixel. Pixels that would land outside the picture are
-// dropped; reading goes on.
-void DecodeBmpRunLength(ImageStream& stream, BmpRunLength variant, RgbImage& image);
+// dropped; reading goes on. False when the stream ends first with rows still to come.
+bool DecodeBmpRunLength(ImageStream& stream, BmpRunLength variant, RgbImage& image);
 
 }  // namespace lumivex

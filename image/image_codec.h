@@ -30,6 +30,9 @@ public:
     // What exactly is wrong with the file when FailureReason() is a fixed text that says less
     // (a BMP header with a negative width fails as "Can't allocate memory"); empty otherwise.
     const std::string& FailureDetail() const { return detail_; }
+    // What was wrong with a file that still decoded (it ends early, its data is damaged in
+    // places), worded for the command line; empty when nothing was.
+    const std::string& Warning() const { return warning_; }
 
 protected:
     bool Fail(std::string reason, std::string detail = {}) {
@@ -40,12 +43,23 @@ protected:
     void ClearFailure() {
         reason_.clear();
         detail_.clear();
+        warning_.clear();
+    }
+    // Keeps the first warning of a call.
+    void Warn(std::string text) {
+        if (warning_.empty())
+            warning_ = std::move(text);
     }
 
 private:
     std::string reason_;
     std::string detail_;
+    std::string warning_;
 };
+
+// The warning of a file whose data stops before the picture does.
+inline constexpr char kEndsEarlyWarning[] =
+    "read, but the file ends early (the part of the picture it lacks is filled in)";
 
 // The extension of the file-name part of path, from its last ".", lower-cased and with the
 // dot (".jpeg"); empty when the name has none.

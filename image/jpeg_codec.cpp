@@ -50,6 +50,12 @@ bool JpegCodec::Decode(ImageStream& stream, RgbImage& image) {
         return Fail(state->errors.message);
     }
     ApplyResolution(exif, *state, image);
+    if (state->errors.warningCode == JWRN_JPEG_EOF) {
+        Warn(kEndsEarlyWarning);
+    } else if (state->errors.warningCode != 0) {
+        Warn(std::string("read, but its data is damaged in places (") + state->errors.warning +
+             ")");
+    }
     return true;
 }
 

@@ -24,9 +24,37 @@ void ErrorExit(j_common_ptr info) {
     std::longjmp(manager->jump, 1);
 }
 
-void OutputMessage(j_common_ptr info) {
+// The warnings that mean some of the pixels are not the file's: its data ends, or is damaged and
+// skipped over. The rest (an unknown JFIF version, an odd Adobe marker, junk between header
+// segments) leave the pixels whole.
+bool MarksDamagedPixels(const jpeg_error_mgr& errors) {
+    switch (errors.msg_code) {
+        case JWRN_JPEG_EOF:
+        case JWRN_HIT_MARKER:
+        case JWRN_MUST_RESYNC:
+        case JWRN_HUFF_BAD_CODE:
+        case JWRN_NOT_SEQUENTIAL:
+        case JWRN_BOGUS_PROGRESSION:
+            return true;
+        case JWRN_EXTRANEOUS_DATA: {
+            // Skipped bytes before a restart marker were entropy-coded data that did not decode.
+            const int marker = errors.msg_parm.i[1];
+            return marker >= JPEG_RST0 && marker <= JPEG_RST0 + 7;
+        }
+        default:
+            return false;
+    }
+}
+
+void EmitMessage(j_common_ptr info, int level) {
+    if (level >= 0)
+        return;  // trace output
     auto* manager = reinterpret_cast<JpegErrorManager*>(info->err);
-    (*info->err->format_message)(info, manager->warning);
+    ++info->err->num_warnings;
+    if (manager->warningCode == 0 && MarksDamagedPixels(*info->err)) {
+        manager->warningCode = info->err->msg_code;
+        (*info->err->format_message)(info, manager->warning);
+    }
 }
 
 JpegSource* SourceOf(j_decompress_ptr info) {
@@ -105,9 +133,10 @@ void TermDestination(j_compress_ptr info) {
 jpeg_error_mgr* SetUpJpegErrors(JpegErrorManager* manager) {
     jpeg_std_error(&manager->pub);
     manager->pub.error_exit = ErrorExit;
-    manager->pub.output_message = OutputMessage;
+    manager->pub.emit_message = EmitMessage;
     manager->message[0] = '\0';
     manager->warning[0] = '\0';
+    manager->warningCode = 0;
     return &manager->pub;
 }
 

@@ -22,11 +22,13 @@ struct JpegErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;               // where a fatal error returns to
     char message[kJpegMessageSize];  // the fatal error's text
-    char warning[kJpegMessageSize];  // the last warning's text (never printed)
+    char warning[kJpegMessageSize];  // the text of warningCode's warning
+    int warningCode;                 // the first warning that marks damaged pixels, or 0
 };
 
 // Fills in the library's standard error manager with fatal errors formatted into message and a
-// longjmp to jump, and warnings kept in warning instead of printed. Returns &manager->pub.
+// longjmp to jump, and the first warning about damaged or missing picture data kept in warning
+// instead of printed (other warnings and trace messages are dropped). Returns &manager->pub.
 jpeg_error_mgr* SetUpJpegErrors(JpegErrorManager* manager);
 
 // Ends the current library call as a fatal error with text, like the library's own errors.

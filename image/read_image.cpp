@@ -18,7 +18,7 @@ bool Report(std::string* error, std::string text) {
 }  // namespace
 
 bool ReadImageFile(const std::string& path, RgbImage& out, std::string* error,
-                   std::string* format) {
+                   std::string* format, std::string* warning) {
     out.Release();
     const std::unique_ptr<ImageCodec> codec = CodecForReading(path);
     if (!codec)
@@ -35,6 +35,8 @@ bool ReadImageFile(const std::string& path, RgbImage& out, std::string* error,
         const std::string& detail = codec->FailureDetail();
         return Report(error, detail.empty() ? codec->FailureReason() : detail);
     }
+    if (warning)
+        *warning = codec->Warning();
     return true;
 }
 

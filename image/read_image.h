@@ -14,9 +14,10 @@ namespace lumivex {
 // codec's reason. format (when given) receives the codec's format name ("bmp", "jpeg", "png",
 // "tiff"). A picture refused for its size (its header asks for more than kMaxPixelDataBytes of
 // pixel data, or more than memory holds) fails with TooLargeText() instead of the codec's reason;
-// a file the codec says more about (FailureDetail) fails with that detail.
+// a file the codec says more about (FailureDetail) fails with that detail. warning (when given)
+// receives the codec's Warning() after a success: what was wrong with a file that still decoded.
 bool ReadImageFile(const std::string& path, RgbImage& out, std::string* error,
-                   std::string* format = nullptr);
+                   std::string* format = nullptr, std::string* warning = nullptr);
 
 // True when codec's last failure means the picture was refused for its size.
 bool RefusedForSize(const ImageCodec& codec);

@@ -33,6 +33,8 @@ protected:
         Picture("small.bmp", 48, 40, 0);
         Picture("tiny0.bmp", 16, 16, 0);
         Picture("tiny1.bmp", 16, 16, 1);
+        const std::string whole = ReadText(Path("a.bmp"));
+        std::ofstream(Path("cut.bmp")) << whole.substr(0, whole.size() / 2);
         std::ofstream(Path("notes.txt")) << "not a picture";
         std::ofstream(Path("keep.bmp")) << "precious";
         std::ofstream(Path("nokeys.ini")) << "[resolution]\nscael = 2\n";
@@ -300,6 +302,9 @@ TEST_F(CommandLineTest, RefusedCommandsLeaveEveryFileAndSayWhy) {
     }
 }
 
+const std::string kCutShort =
+    "read, but the file ends early (the part of the picture it lacks is filled in)";
+
 // Commands that work: the program options after the command, the report on standard output,
 // a profile that sets nothing Lumivex reads.
 const Case kDone[] = {
@@ -335,6 +340,16 @@ const Case kDone[] = {
      0,
      {"^$"},
      {"Wrote "}},
+    // A picture cut short is read, and every command says so, --quiet or not.
+    {{"info", "--json", "@cut.bmp"},
+     0,
+     {"^lumivex-cli: /", "/cut.bmp: " + kCutShort + "\n$"},
+     {"\"width\": 64, \"height\": 48", "\"warning\": \"" + kCutShort + "\"}\n$"}},
+    {{"convert", "@cut.bmp", "@out.png"}, 0, {"/cut.bmp: " + kCutShort + "\n$"}, {"^$"}},
+    {{"--quiet", "enhance", "@cut.bmp", "@b.bmp", "-o", "@out.bmp"},
+     0,
+     {"^lumivex-cli: /", "/cut.bmp: " + kCutShort + "\n$"},
+     {"^$"}},
 };
 
 TEST_F(CommandLineTest, CommandsThatWorkSayWhatTheyDid) {

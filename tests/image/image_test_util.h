@@ -57,6 +57,7 @@ struct Decoded {
     bool ok;
     RgbImage image;
     std::string reason;
+    std::string warning;
 };
 
 inline Decoded DecodeWith(ImageCodec& codec, const std::vector<uint8_t>& bytes) {
@@ -64,6 +65,7 @@ inline Decoded DecodeWith(ImageCodec& codec, const std::vector<uint8_t>& bytes) 
     Decoded d;
     d.ok = codec.Decode(stream, d.image);
     d.reason = codec.FailureReason();
+    d.warning = codec.Warning();
     return d;
 }
 
@@ -94,7 +96,9 @@ inline std::vector<std::string> SplitCsv(const std::string& line) {
 
 // Decodes every file listed in FOLDER/expected.csv (columns file, decode, width, height, bits,
 // dpi_x, dpi_y, rgb_fnv1a64) and checks the outcome and every listed value; a hash of "-" means
-// the pixels are not defined for that file. Returns the number of files checked.
+// the pixels are not defined for that file. decode is "fail", "ok" (decodes with no warning) or
+// "short" / "damaged" (decodes with the codec's warning that the data ends early / is damaged).
+// Returns the number of files checked.
 inline int CheckExpectedList(const std::string& folder, ImageCodec& codec) {
     std::ifstream list(DataPath(folder + "/expected.csv"));
     EXPECT_TRUE(list.good()) << folder;
@@ -120,6 +124,13 @@ inline int CheckExpectedList(const std::string& folder, ImageCodec& codec) {
         EXPECT_TRUE(d.ok) << d.reason;
         if (!d.ok)
             continue;
+        if (f[1] == "ok") {
+            EXPECT_EQ(d.warning, "");
+        } else {
+            EXPECT_NE(d.warning.find(f[1] == "short" ? "ends early" : "damaged in places"),
+                      std::string::npos)
+                << d.warning;
+        }
         EXPECT_EQ(d.image.Width(), std::stoi(f[2]));
         EXPECT_EQ(d.image.Height(), std::stoi(f[3]));
         EXPECT_EQ(d.image.BitsPerPixel(), std::stoi(f[4]));

@@ -302,11 +302,22 @@ TEST(VideoCli, EnhanceTakesVideosDownToTheRegistrationSize) {
 
     run = Cli("enhance " + small + " --no-fields --at 6 --quiet -o " + out + " --report " + report);
     ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
     const std::string json = ReadFile(folder + "/report.json");
     EXPECT_NE(json.find("\"interlaced\": false"), std::string::npos) << json;
     EXPECT_NE(json.find("\"name\": \"Frame 4\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"reference\": 2"), std::string::npos) << json;
     EXPECT_NE(json.find("\"width\": 96,\n    \"height\": 88"), std::string::npos) << json;
+
+    // At the end of a two-frame video only the reference is gathered: the result is said to be
+    // the reference enlarged.
+    const std::string two = testing::MakeVideo(
+        "two.avi", {TestVideoKind::kMjpegAvi, 48, 44, 25, CountingPictures(2)});
+    run = Cli("enhance " + Quoted(two) + " --no-fields --at 2 --quiet -o " + out);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "lumivex-cli: " + two +
+                           ": no frame but the reference could be gathered, so the result is the "
+                           "reference enlarged, with nothing fused into it\n");
 
     const std::string narrow = Quoted(testing::MakeVideo(
         "narrow.avi", {TestVideoKind::kMjpegAvi, 40, 96, 25, CountingPictures(6)}));

@@ -29,6 +29,10 @@ import subprocess
 
 from fixture_hash import hex_hash, rgb_bytes
 
+# The suite's files whose data stops before the last pixel; the reader warns of them. (The
+# run-length files "cut" early end at an end-of-bitmap code, and are whole.)
+CUT_SHORT = {"b/shortfile.bmp"}
+
 # Suite files read by their masks, and the reference picture each must give.
 MASKED_REFERENCES = {
     "g/pal8v4.bmp": "pal8.png",
@@ -133,7 +137,8 @@ def main():
                 continue
             # A mask layout whose shifts the format leaves undefined: only "no crash" is tested.
             digest = "-" if row["note"].startswith("UNDEFINED") else expected_hash(root, row)
-            w.writerow([name, "ok", row["width"], row["height"], row["depth"], row["dpi_x"],
+            decode = "short" if name in CUT_SHORT else "ok"
+            w.writerow([name, decode, row["width"], row["height"], row["depth"], row["dpi_x"],
                         row["dpi_y"], digest])
 
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Builds tests/data/image/jpeg/expected.csv for the JPEG fixtures in that folder.
 
-For every file: whether it decodes, its size and depth, the dpi the external test set lists for
+For every file: whether it decodes (and, after djpeg's warnings, whether its data ends early,
+"short", or is damaged in the scan, "damaged"), its size and depth, the dpi the external test set lists for
 it, and a 64-bit FNV-1a hash over the decoded R,G,B bytes (top row first):
 - one- and three-component files: the output of libjpeg-turbo's own djpeg with default settings
   (a grey PGM is expanded to R = G = B, as the 8-bit grey palette reads back);
@@ -15,6 +16,7 @@ Usage: make_jpeg_expected.py EXTERNAL_JPEG_FOLDER FIXTURE_FOLDER   (needs djpeg 
 """
 import csv
 import os
+import re
 import subprocess
 import sys
 
@@ -49,6 +51,10 @@ def main():
             out.writerow([name, "fail", "", "", "", "", "", ""])
             continue
         path = os.path.join(fixtures, name)
+        said = subprocess.run(["djpeg", "-outfile", os.devnull, path],
+                              capture_output=True, text=True).stderr
+        decode = ("short" if "Premature end" in said else
+                  "damaged" if re.search(r"extraneous bytes before marker 0xd[0-7]", said) else "ok")
         if row["components"] == "4":
             png = os.path.join(external, row["reference_png"])
             pixels = rgb_bytes(png)
@@ -56,7 +62,7 @@ def main():
             ppm = subprocess.run(["djpeg", path], capture_output=True).stdout
             _, _, pixels = parse_pnm(ppm)
         bits = 8 if row["components"] == "1" else 24
-        out.writerow([name, "ok", row["width"], row["height"], bits, row["expected_dpi_x"],
+        out.writerow([name, decode, row["width"], row["height"], bits, row["expected_dpi_x"],
                       row["expected_dpi_y"], hex_hash(pixels)])
 
 
