@@ -26,6 +26,12 @@ TEST(JsonWriterTest, NestsAndSeparatesValues) {
 TEST(JsonWriterTest, EscapesStringsAndNonFiniteNumbers) {
     EXPECT_EQ(JsonQuoted("a\"b\\c\nd\te\x01"), "\"a\\\"b\\\\c\\nd\\te\\u0001\"");
     EXPECT_EQ(JsonQuoted("Frame 12a \xc3\xa9"), "\"Frame 12a \xc3\xa9\"");
+    // Bytes that are not UTF-8 (a Latin-1 name, a cut or overlong sequence, a surrogate) become
+    // U+FFFD one by one; four-byte characters pass.
+    EXPECT_EQ(JsonQuoted("caf\xe9.jpg \xf0\x9f\x93\xb7 \xc3"),
+              "\"caf\\ufffd.jpg \xf0\x9f\x93\xb7 \\ufffd\"");
+    EXPECT_EQ(JsonQuoted("\xc0\xaf|\xed\xa0\x80|\xf4\x90\x80\x80"),
+              "\"\\ufffd\\ufffd|\\ufffd\\ufffd\\ufffd|\\ufffd\\ufffd\\ufffd\\ufffd\"");
     JsonWriter json;
     json.BeginArray().Real(1.0 / 0.0).Real(0.0 / 0.0).Real(5798.125).EndArray();
     EXPECT_EQ(json.Text(), "[\n  null,\n  null,\n  5798.125\n]");
