@@ -265,6 +265,7 @@ bool VideoDecoder::OpenStream(std::string* error) {
     height_ = parameters->height;
     seekable_ = format_->pb != nullptr && (format_->pb->seekable & AVIO_SEEKABLE_NORMAL) != 0;
     CountFrames();
+    KeepPalette();
     return true;
 }
 
@@ -416,6 +417,7 @@ DecodeStatus VideoDecoder::DecodeNext(AVFrame* frame) {
         ++packets;
         if (packet_->stream_index == streamIndex_) {
             // A corrupt packet is refused here; the decoder picks up again at the next one.
+            CarryPalette(packet_.get());
             avcodec_send_packet(codec_.get(), packet_.get());
         }
         av_packet_unref(packet_.get());
@@ -472,6 +474,40 @@ void VideoDecoder::CountFrames() {
         av_packet_unref(packet_.get());
     }
     RewindToStart();
+}
+
+void VideoDecoder::KeepPalette() {
+    // Containers hand a palette stream's colours over once, with its first packet (AVI, MOV); a
+    // decoder that meets them only there draws every frame after a seek black. They are read
+    // here and handed in again with every packet that lacks them.
+    if (codec_->pix_fmt != AV_PIX_FMT_PAL8 || !seekable_) {
+        return;
+    }
+    for (int64_t packets = 0; packets < kMaxPacketsPerFrame && !Expired(); ++packets) {
+        if (av_read_frame(format_.get(), packet_.get()) < 0) {
+            break;
+        }
+        const bool ours = packet_->stream_index == streamIndex_;
+        if (ours) {
+            CarryPalette(packet_.get());
+        }
+        av_packet_unref(packet_.get());
+        if (ours) {
+            break;
+        }
+    }
+    RewindToStart();
+}
+
+void VideoDecoder::CarryPalette(AVPacket* packet) {
+    size_t size = 0;
+    if (const uint8_t* colours = av_packet_get_side_data(packet, AV_PKT_DATA_PALETTE, &size)) {
+        palette_.assign(colours, colours + size);
+    } else if (!palette_.empty()) {
+        if (uint8_t* copy = av_packet_new_side_data(packet, AV_PKT_DATA_PALETTE, palette_.size())) {
+            std::memcpy(copy, palette_.data(), palette_.size());
+        }
+    }
 }
 
 bool VideoDecoder::SeekBefore(int64_t timestamp) {

@@ -81,6 +81,8 @@ private:
     DecodeStatus DecodeNext(AVFrame* frame);
     bool RewindToStart();
     void CountFrames();
+    void KeepPalette();
+    void CarryPalette(AVPacket* packet);
     bool SeekBefore(int64_t timestamp);
     bool SeeksByBytes() const;
     enum class Approach { kFound, kTooLate, kEnded, kFailed };
@@ -107,6 +109,7 @@ private:
     bool draining_ = false;
     ScaleContextPtr scaler_;
     std::vector<uint8_t> scratch_;  // the scaler's padded top-down output
+    std::vector<uint8_t> palette_;  // a palette stream's colours, as its first packet gave them
 
     int streamIndex_ = -1;
     AVRational timeBase_{0, 1};
