@@ -56,9 +56,9 @@ std::string NothingFusedWarning(const EnhanceJob& job, const EnhanceRunRecord& r
     if (AcceptedCount(record) > 0 || (others <= 0 && !video)) {
         return {};
     }
-    const std::string why =
-        others <= 0 ? "no frame but the reference could be gathered"
-                    : "none of the other " + std::to_string(others) + " images matched the reference";
+    const std::string why = others <= 0 ? "no frame but the reference could be gathered"
+                                        : "none of the other " + std::to_string(others) +
+                                              " images matched the reference";
     return why + ", so the result is the reference enlarged, with nothing fused into it";
 }
 

@@ -17,8 +17,8 @@ bool Report(std::string* error, std::string text) {
 
 }  // namespace
 
-bool ReadImageFile(const std::string& path, RgbImage& out, std::string* error,
-                   std::string* format, std::string* warning) {
+bool ReadImageFile(const std::string& path, RgbImage& out, std::string* error, std::string* format,
+                   std::string* warning) {
     out.Release();
     const std::unique_ptr<ImageCodec> codec = CodecForReading(path);
     if (!codec)

@@ -311,8 +311,8 @@ TEST(VideoCli, EnhanceTakesVideosDownToTheRegistrationSize) {
 
     // At the end of a two-frame video only the reference is gathered: the result is said to be
     // the reference enlarged.
-    const std::string two = testing::MakeVideo(
-        "two.avi", {TestVideoKind::kMjpegAvi, 48, 44, 25, CountingPictures(2)});
+    const std::string two =
+        testing::MakeVideo("two.avi", {TestVideoKind::kMjpegAvi, 48, 44, 25, CountingPictures(2)});
     run = Cli("enhance " + Quoted(two) + " --no-fields --at 2 --quiet -o " + out);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "lumivex-cli: " + two +
