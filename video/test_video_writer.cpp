@@ -29,6 +29,8 @@ EncoderChoice ChoiceFor(TestVideoKind kind) {
             return {AV_CODEC_ID_MPEG4, "avi", AV_PIX_FMT_YUV420P, 25, 0};
         case TestVideoKind::kMjpegMatroska:
             return {AV_CODEC_ID_MJPEG, "matroska", AV_PIX_FMT_YUVJ420P, 1, 0};
+        case TestVideoKind::kMpeg2Transport:
+            return {AV_CODEC_ID_MPEG2VIDEO, "mpegts", AV_PIX_FMT_YUV420P, 12, 2};
         case TestVideoKind::kMjpegAvi:
             break;
     }

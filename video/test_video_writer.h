@@ -12,11 +12,12 @@
 namespace lumivex::video {
 
 enum class TestVideoKind {
-    kMpeg1Program,   // MPEG-1 video in an MPEG-1 system stream (.mpg)
-    kMpeg2Program,   // MPEG-2 video in an MPEG-2 program stream (.mpeg)
-    kMjpegAvi,       // motion JPEG in AVI
-    kMpeg4Avi,       // MPEG-4 part 2 in AVI
-    kMjpegMatroska,  // motion JPEG in Matroska (.mkv), the only kind with free time stamps
+    kMpeg1Program,    // MPEG-1 video in an MPEG-1 system stream (.mpg)
+    kMpeg2Program,    // MPEG-2 video in an MPEG-2 program stream (.mpeg)
+    kMjpegAvi,        // motion JPEG in AVI
+    kMpeg4Avi,        // MPEG-4 part 2 in AVI
+    kMjpegMatroska,   // motion JPEG in Matroska (.mkv), the only kind with free time stamps
+    kMpeg2Transport,  // MPEG-2 video in an MPEG transport stream (.ts, .mts)
 };
 
 struct TestVideoSpec {

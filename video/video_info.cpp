@@ -30,9 +30,10 @@ bool DescribeVideo(const std::string& path, VideoInfo& info, MessageSink& messag
 }
 
 bool IsVideoFileName(const std::string& path) {
-    static constexpr std::array<const char*, 12> kExtensions = {".avi", ".mpg", ".mpeg", ".mpe",
-                                                                ".m1v", ".m2v", ".vob",  ".mp4",
-                                                                ".m4v", ".mov", ".mkv",  ".wmv"};
+    // Ogg is left out: its frames cannot be found by position.
+    static constexpr std::array<const char*, 19> kExtensions = {
+        ".avi", ".mpg", ".mpeg", ".mpe", ".m1v",  ".m2v", ".vob",  ".mp4", ".m4v", ".mov",
+        ".mkv", ".wmv", ".ts",   ".mts", ".m2ts", ".dv",  ".webm", ".3gp", ".flv"};
     const std::string extension = LowerCaseExtension(path);
     return std::find(kExtensions.begin(), kExtensions.end(), extension) != kExtensions.end();
 }

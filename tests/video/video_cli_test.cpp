@@ -100,6 +100,10 @@ TEST(VideoCli, InfoDescribesVideosOfEverySize) {
                             {TestVideoKind::kMpeg4Avi, 99, 576, 25, CountingPictures(4)}),
          "\"width\": 99, \"height\": 576, \"frames\": 4"},
         {testing::MakeVideo("99x576.avi", {}), refused},
+        // A camcorder's transport stream: named .mts, its frames counted.
+        {testing::MakeVideo("clip.mts",
+                            {TestVideoKind::kMpeg2Transport, 64, 48, 25, CountingPictures(8)}),
+         "\"width\": 64, \"height\": 48, \"frames\": 8, \"time_format\": \"frames\""},
     };
     for (const auto& c : cases) {
         run = Cli("info --json " + Quoted(c.video));
