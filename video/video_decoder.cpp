@@ -266,6 +266,7 @@ bool VideoDecoder::OpenStream(std::string* error) {
     seekable_ = format_->pb != nullptr && (format_->pb->seekable & AVIO_SEEKABLE_NORMAL) != 0;
     CountFrames();
     KeepPalette();
+    AlignReorderedTimestamps();
     return true;
 }
 
@@ -497,6 +498,26 @@ void VideoDecoder::KeepPalette() {
         }
     }
     RewindToStart();
+}
+
+void VideoDecoder::AlignReorderedTimestamps() {
+    // A container that stores only decoding times (AVI) stamps each frame of a stream with
+    // reordered (B-) frames with the time of the packet that let it out, one or two frames after
+    // its own: the first frame arrives stamped 1 or 2, and every position would show an earlier
+    // frame. That first stamp, when the frame has no presentation time, is where the frames start.
+    const AVStream* stream = format_->streams[streamIndex_];
+    if (stream->codecpar->video_delay <= 0 || !seekable_) {
+        return;
+    }
+    const bool decoded = DecodeNext(pending_.get()) == DecodeStatus::kFrame;
+    const int64_t first = pending_->best_effort_timestamp;
+    const bool late = decoded && pending_->pts == AV_NOPTS_VALUE && first != AV_NOPTS_VALUE &&
+                      first > startTimestamp_;
+    FlushDecoder();
+    RewindToStart();
+    if (late) {
+        startTimestamp_ = first;
+    }
 }
 
 void VideoDecoder::CarryPalette(AVPacket* packet) {

@@ -82,6 +82,7 @@ private:
     bool RewindToStart();
     void CountFrames();
     void KeepPalette();
+    void AlignReorderedTimestamps();
     void CarryPalette(AVPacket* packet);
     bool SeekBefore(int64_t timestamp);
     bool SeeksByBytes() const;
