@@ -89,6 +89,20 @@ RgbImage& RgbImage::operator=(RgbImage&& other) noexcept {
     return *this;
 }
 
+namespace {
+
+// Decoders write each row's pixels only; the padding bytes after them would otherwise go into a
+// saved bitmap as whatever the heap held before.
+void ClearRowPadding(uint8_t* pixels, int32_t width, int32_t height, int bpp, int64_t stride) {
+    const int64_t used = (static_cast<int64_t>(width) * bpp + 7) / 8;
+    if (used == stride)
+        return;
+    for (int32_t y = 0; y < height; ++y)
+        std::memset(pixels + y * stride + used, 0, static_cast<size_t>(stride - used));
+}
+
+}  // namespace
+
 bool RgbImage::Allocate(int32_t width, int32_t height, int bitsPerPixel) {
     Release();
     const int bpp = NormaliseDepth(bitsPerPixel);
@@ -118,6 +132,7 @@ bool RgbImage::Allocate(int32_t width, int32_t height, int bitsPerPixel) {
     // on huge pages that is a page fault per 2 MiB instead of per 4 KiB.
     memory::AdviseHugePages(block_.get(), static_cast<size_t>(blockSize));
     std::memset(block_.get(), 0, static_cast<size_t>(kDibHeaderSize + entries * 4));
+    ClearRowPadding(block_.get() + kDibHeaderSize + entries * 4, width, height, bpp, stride);
     SetHeaderField(kHeaderSizeField, kDibHeaderSize);
     SetHeaderField(kWidthField, width);
     SetHeaderField(kHeightField, height);

@@ -59,6 +59,20 @@ TEST(RgbImageAllocate, NormalisesTheDepthAndSizesThePalette) {
         for (int i = 0; i < c.entries; ++i)
             EXPECT_EQ(image.PaletteEntry(i), 0u);
     }
+    // Row padding starts out zero (decoders write pixels only, and a saved bitmap holds it),
+    // even in memory that held other bytes.
+    for (const Case c : {Case{1, 1, 2}, Case{4, 4, 16}, Case{8, 8, 256}, Case{24, 24, 0}}) {
+        for (const int32_t width : {1, 2, 3, 7}) {
+            RgbImage image(width, 5, c.depth);
+            std::memset(image.Bits(), 0xA5, static_cast<size_t>(image.Stride()) * 5);
+            ASSERT_TRUE(image.Allocate(width, 5, c.depth));  // the freed block comes back
+            const int32_t used = (width * c.depth + 7) / 8;
+            for (int32_t y = 0; y < 5; ++y) {
+                for (int32_t x = used; x < image.Stride(); ++x)
+                    EXPECT_EQ(image.Row(y)[x], 0) << c.depth << " bits, " << width << " wide";
+            }
+        }
+    }
     EXPECT_EQ(RgbImage(10, 3, 1).Stride(), 4);
     EXPECT_EQ(RgbImage(33, 3, 1).Stride(), 8);
     EXPECT_EQ(RgbImage(9, 3, 4).Stride(), 8);
