@@ -30,10 +30,9 @@ bool DescribeVideo(const std::string& path, VideoInfo& info, MessageSink& messag
 }
 
 bool IsVideoFileName(const std::string& path) {
-    // Ogg is left out: its frames cannot be found by position.
-    static constexpr std::array<const char*, 19> kExtensions = {
+    static constexpr std::array<const char*, 20> kExtensions = {
         ".avi", ".mpg", ".mpeg", ".mpe", ".m1v",  ".m2v", ".vob",  ".mp4", ".m4v", ".mov",
-        ".mkv", ".wmv", ".ts",   ".mts", ".m2ts", ".dv",  ".webm", ".3gp", ".flv"};
+        ".mkv", ".wmv", ".ts",   ".mts", ".m2ts", ".dv",  ".webm", ".3gp", ".flv", ".ogv"};
     const std::string extension = LowerCaseExtension(path);
     return std::find(kExtensions.begin(), kExtensions.end(), extension) != kExtensions.end();
 }
