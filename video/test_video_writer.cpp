@@ -203,6 +203,10 @@ bool WriteTestVideo(const TestVideoSpec& spec, const std::string& path, std::str
     }
     stream->time_base = codec->time_base;
     stream->sample_aspect_ratio = codec->sample_aspect_ratio;
+    // Free frame times still come with the nominal rate declared, as editing tools write them.
+    if (!spec.timesMs.empty()) {
+        stream->avg_frame_rate = codec->framerate;
+    }
     if (avio_open(&format->pb, path.c_str(), AVIO_FLAG_WRITE) < 0) {
         return Fail(error, "cannot create " + path);
     }

@@ -29,7 +29,8 @@ struct TestVideoSpec {
     int32_t aspectX = 0;            // pixel aspect ratio; 0 = not stated
     int32_t aspectY = 0;
     bool interlaced = false;  // encode as interlaced frames, top field first
-    // Matroska only: frame i is shown at these milliseconds instead of i / framesPerSecond.
+    // Matroska only: frame i is shown at these milliseconds instead of i / framesPerSecond (the
+    // file still declares framesPerSecond as its rate).
     std::vector<int64_t> timesMs = {};
 };
 

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <numeric>
 
 #include "engine/parallel.h"
@@ -52,6 +54,32 @@ AVRational ConstantFrameRate(const AVStream* stream) {
     }
     return base;
 }
+
+// The first and last presentation times of a stream's packets, and whether every one had one.
+class StampSpan {
+public:
+    void Add(int64_t pts) {
+        if (pts == AV_NOPTS_VALUE) {
+            allStamped_ = false;
+            return;
+        }
+        first_ = std::min(first_, pts);
+        last_ = std::max(last_, pts);
+    }
+    // False only when every packet was stamped and the stamps do not span expected to within
+    // tolerance.
+    bool Spans(int64_t expected, int64_t tolerance) const {
+        if (!allStamped_ || first_ > last_) {
+            return true;
+        }
+        return std::abs((last_ - first_) - expected) <= tolerance;
+    }
+
+private:
+    int64_t first_ = std::numeric_limits<int64_t>::max();
+    int64_t last_ = std::numeric_limits<int64_t>::min();
+    bool allStamped_ = true;
+};
 
 // The full-range ("J") YUV formats are deprecated in the scaler: name the plain format and state
 // the range instead.
@@ -460,6 +488,7 @@ void VideoDecoder::CountFrames() {
     }
     const bool indexed = SeeksByBytes();
     int64_t count = 0;
+    StampSpan span;
     for (int64_t packets = 0; packets < kMaxCountedPackets && !Expired(); ++packets) {
         if (av_read_frame(format_.get(), packet_.get()) < 0) {
             countedFrames_ = count;
@@ -468,6 +497,7 @@ void VideoDecoder::CountFrames() {
         const AVPacket& packet = *packet_;
         if (packet.stream_index == streamIndex_) {
             ++count;
+            span.Add(packet.pts);
             if (indexed && (packet.flags & AV_PKT_FLAG_KEY) != 0 && packet.pts != AV_NOPTS_VALUE) {
                 keyFrames_.Add(packet.pts, packet.pos);
             }
@@ -475,6 +505,15 @@ void VideoDecoder::CountFrames() {
         av_packet_unref(packet_.get());
     }
     RewindToStart();
+    // count frames at a constant rate span count - 1 frame times, to within half a frame.
+    const AVRational frameTime = av_inv_q(frameRate_);
+    if (countedFrames_ > 0 && HasFrameTimeFormat() &&
+        !span.Spans(Rescaled(countedFrames_ - 1, frameTime, timeBase_),
+                    Rescaled(1, frameTime, timeBase_) / 2)) {
+        // The rate FFmpeg guessed from the first frames does not hold for the whole stream
+        // (variable-rate Matroska): frame numbers would miss frames, so positions are media time.
+        frameRate_ = {0, 1};
+    }
 }
 
 void VideoDecoder::KeepPalette() {

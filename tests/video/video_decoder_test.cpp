@@ -50,13 +50,31 @@ TEST_P(DecoderKinds, SeeksToTheExactFrameAndReadsOnInOrder) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, DecoderKinds,
-                         ::testing::Values(KindCase{"mpeg1", &testing::Mpeg1Video, 176, 144, 40},
-                                           KindCase{"mpeg2", &testing::Mpeg2InterlacedVideo, 720,
-                                                    576, 16},
-                                           KindCase{"mjpeg", &testing::MjpegVideo, 128, 112, 30},
-                                           KindCase{"mpeg4", &testing::Mpeg4Video, 112, 104, 36}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Files, DecoderKinds,
+    ::testing::Values(KindCase{"mpeg1", &testing::Mpeg1Video, 176, 144, 40},
+                      KindCase{"mpeg2", &testing::Mpeg2InterlacedVideo, 720, 576, 16},
+                      KindCase{"mjpeg", &testing::MjpegVideo, 128, 112, 30},
+                      KindCase{"mpeg4", &testing::Mpeg4Video, 112, 104, 36},
+                      KindCase{"mpegts", &testing::TransportStreamVideo, 128, 96, 30}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A Matroska stream whose rate doubles part way: the rate of its first frames would number the
+// later ones wrongly and leave the last unreachable, so its positions are media time.
+TEST(VideoDecoder, ARateThatChangesPartWayIsCountedInMediaTime) {
+    TestVideoSpec spec{TestVideoKind::kMjpegMatroska, 64, 48, 25, CountingPictures(30)};
+    for (int64_t i = 0; i < 30; ++i) {
+        spec.timesMs.push_back(i < 10 ? i * 80 : 800 + (i - 10) * 40);
+    }
+    VideoDecoder decoder;
+    ASSERT_TRUE(decoder.OpenFile(testing::MakeVideo("rate-change.mkv", spec), nullptr));
+    EXPECT_FALSE(decoder.HasFrameTimeFormat());
+    EXPECT_EQ(decoder.FrameCount(), 30);
+    ASSERT_TRUE(decoder.SeekTo(15'600'000, TimeFormat::kMediaTime));
+    BgrFrame frame;
+    ASSERT_EQ(decoder.ReadFrame(frame), DecodeStatus::kFrame);
+    EXPECT_EQ(ReadTestPicture(frame), 29);
+}
 
 TEST(VideoDecoder, SeeksInMediaTimeToTheFrameShownAtThatTime) {
     VideoDecoder decoder;
@@ -206,12 +224,10 @@ namespace {
 // stream whose colours come only with its first packet.
 TEST(VideoDecoder, FramesEqualTheReferenceDecoder) {
     const std::string data = std::string(LUMIVEX_TEST_DATA) + "/video/";
-    const std::pair<std::string, int64_t> cases[] = {{"b_mpeg4_100x100.avi", 25},
-                                                     {"b_mpeg4_100x100.avi", 31},
-                                                     {"mpeg1_118x96_bframes.mpg", 50},
-                                                     {"mpeg1_118x96_bframes.mpg", 13},
-                                                     {"mpeg4_64x48_bframes.avi", 17},
-                                                     {"pal8_raw_64x48.avi", 6}};
+    const std::pair<std::string, int64_t> cases[] = {
+        {"b_mpeg4_100x100.avi", 25},      {"b_mpeg4_100x100.avi", 31},
+        {"mpeg1_118x96_bframes.mpg", 50}, {"mpeg1_118x96_bframes.mpg", 13},
+        {"mpeg4_64x48_bframes.avi", 17},  {"pal8_raw_64x48.avi", 6}};
     for (const auto& [file, position] : cases) {
         const std::string name = file.substr(0, file.rfind('.'));
         VideoDecoder decoder;

@@ -77,6 +77,11 @@ std::string Mpeg4Video() {
                      {TestVideoKind::kMpeg4Avi, 112, 104, 25, CountingPictures(36)});
 }
 
+std::string TransportStreamVideo() {
+    return MakeVideo("counting.ts",
+                     {TestVideoKind::kMpeg2Transport, 128, 96, 25, CountingPictures(30)});
+}
+
 std::string WideMpeg2Video() {
     return MakeVideo("wide.mpeg",
                      {TestVideoKind::kMpeg2Program, 720, 576, 25, CountingPictures(8), 64, 45});

@@ -21,6 +21,7 @@ std::string Mpeg1Video();            // 176 x 144 MPEG-1 .mpg, 40 counting frame
 std::string Mpeg2InterlacedVideo();  // 720 x 576 MPEG-2 .mpeg, interlaced, 4:3, 16 frames
 std::string MjpegVideo();            // 128 x 112 MJPEG .avi, 30 counting frames
 std::string Mpeg4Video();            // 112 x 104 MPEG-4 .avi, 36 counting frames
+std::string TransportStreamVideo();  // 128 x 96 MPEG-2 in a transport stream .ts, 30 frames
 std::string WideMpeg2Video();        // 720 x 576 MPEG-2 .mpeg with a 16:9 picture, 8 frames
 std::string RepeatedFramesVideo();   // 128 x 112 MJPEG .avi whose frame 10 repeats frame 9
 
