@@ -141,6 +141,8 @@ int RunExtract(ExtractOptions& options) {
     job.videoPath = options.video;
     job.inputKind = kInputVideoChosen;
     video::VideoPageModel page;
+    // Frames of any size can be written; the desktop's 100 x 100 floor is for enhancing.
+    page.SetMinimumSide(2);
     const video::LoadOutcome outcome = page.Load(job, errors);
     if (outcome == video::LoadOutcome::kNothingToLoad) {
         errors.ShowMessage("cannot be opened (" + UnopenableReason(options.video) + ")");

@@ -140,6 +140,12 @@ TEST(VideoCli, ExtractWritesFieldsOrFrames) {
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(FileCount(frames + "/new/sub"), 7u);
     EXPECT_TRUE(fs::exists(frames + "/new/sub/LMVX 002ref.bmp"));
+
+    // A video below the desktop's 100 x 100 gives its fields too.
+    const std::string small = FreshFolder("cli-small-fields");
+    run = Cli("extract " + Quoted(SmallVideo()) + " -d " + Quoted(small) + " --quiet");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(FileCount(small), 10u);
 }
 
 // Each line: the arguments after "extract VIDEO", the status, what stderr holds and how many
