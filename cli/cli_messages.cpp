@@ -20,13 +20,35 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \n") - first + 1);
 }
 
+// A problem stays one line, and a file name cannot send the terminal control sequences: control
+// characters are written as escapes (\n, \t, \x1b).
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            line += "\\n";
+        } else if (c == '\t') {
+            line += "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            line += escaped;
+        } else {
+            line += c;
+        }
+    }
+    return line;
+}
+
 }  // namespace
 
 void PrintProblem(const std::string& subject, const std::string& text) {
     if (subject.empty()) {
-        std::fprintf(stderr, "lumivex-cli: %s\n", text.c_str());
+        std::fprintf(stderr, "lumivex-cli: %s\n", OneLine(text).c_str());
     } else {
-        std::fprintf(stderr, "lumivex-cli: %s: %s\n", subject.c_str(), text.c_str());
+        std::fprintf(stderr, "lumivex-cli: %s: %s\n", OneLine(subject).c_str(),
+                     OneLine(text).c_str());
     }
 }
 

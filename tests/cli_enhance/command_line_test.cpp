@@ -274,6 +274,11 @@ const Case kRefused[] = {
      {"^lumivex-cli: /", "/missing.bmp: cannot be read (no such file or directory)\n$"},
      {"a.bmp: bmp, 64 x 48, 24 bits"}},
     {{"info", "--json", "@notes.txt"}, 1, {}, {"\"error\": \"unknown file format\"}\n$"}},
+    // A problem is one line whatever the name holds; no control character reaches the terminal.
+    {{"info", "@two\nlines\x1b[2J.bmp"},
+     1,
+     {"/two\\nlines\\x1b[2J.bmp: cannot be read (no such file or directory)\n$"},
+     {"^$"}},
     // Help: the command's options one line each, its example, the program's options.
     {{"help", "enhance"},
      0,
