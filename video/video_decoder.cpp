@@ -171,6 +171,8 @@ void VideoDecoder::Close() {
     lastMediaTime_ = 0;
     countedFrames_ = 0;
     keyFrames_.Clear();
+    palette_.clear();
+    reorderShift_ = 0;
 }
 
 void VideoDecoder::ArmDeadline() {
@@ -555,6 +557,7 @@ void VideoDecoder::AlignReorderedTimestamps() {
     FlushDecoder();
     RewindToStart();
     if (late) {
+        reorderShift_ = first - startTimestamp_;
         startTimestamp_ = first;
     }
 }
@@ -571,7 +574,9 @@ void VideoDecoder::CarryPalette(AVPacket* packet) {
 }
 
 bool VideoDecoder::SeekBefore(int64_t timestamp) {
-    return av_seek_frame(format_.get(), streamIndex_, timestamp, AVSEEK_FLAG_BACKWARD) >= 0;
+    // The packets of reordered frames stamped late lie that much earlier in the index.
+    return av_seek_frame(format_.get(), streamIndex_, Minus(timestamp, reorderShift_),
+                         AVSEEK_FLAG_BACKWARD) >= 0;
 }
 
 VideoDecoder::Approach VideoDecoder::DecodeUpTo(int64_t position, TimeFormat format,

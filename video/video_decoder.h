@@ -116,6 +116,7 @@ private:
     AVRational timeBase_{0, 1};
     AVRational frameRate_{0, 1};
     int64_t startTimestamp_ = 0;
+    int64_t reorderShift_ = 0;  // how late reordered frames are stamped (AlignReorderedTimestamps)
     int32_t width_ = 0;
     int32_t height_ = 0;
     bool seekable_ = false;
