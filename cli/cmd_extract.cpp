@@ -26,14 +26,6 @@
 namespace lumivex::cli {
 namespace {
 
-// Why a video the page would not load cannot be opened: it is missing, or not a file at all.
-std::string UnopenableReason(const std::string& path) {
-    struct stat status {};
-    if (stat(path.c_str(), &status) != 0)
-        return ReasonText(errno);
-    return S_ISDIR(status.st_mode) ? ReasonText(EISDIR) : "not a regular file";
-}
-
 constexpr char kUsage[] = "[OPTIONS] VIDEO -d DIR";
 constexpr char kExample[] = "lumivex-cli extract clip.avi -d frames --mkdir --at 120 --count 7";
 constexpr char kFooter[] =
@@ -138,16 +130,9 @@ int RunExtract(ExtractOptions& options) {
     options.settings.separateFields = !options.noFields;
     FileMessageSink errors(options.video);
     EnhanceJob job;
-    job.videoPath = options.video;
-    job.inputKind = kInputVideoChosen;
     video::VideoPageModel page;
     // Frames of any size can be written; the desktop's 100 x 100 floor is for enhancing.
-    page.SetMinimumSide(2);
-    const video::LoadOutcome outcome = page.Load(job, errors);
-    if (outcome == video::LoadOutcome::kNothingToLoad) {
-        errors.ShowMessage("cannot be opened (" + UnopenableReason(options.video) + ")");
-    }
-    if (outcome != video::LoadOutcome::kLoaded || !page.CanGather()) {
+    if (!video::LoadVideoPath(page, job, options.video, errors) || !page.CanGather()) {
         return 1;
     }
     int64_t position = 0;

@@ -1,8 +1,13 @@
 #include "video/video_page_model.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "video/debug_message.h"
@@ -191,6 +196,20 @@ bool VideoPageModel::CanGather() const {
     return player_.HasGraph() && duration_ != 0;
 }
 
+namespace {
+
+// Why a path the page would not load cannot be opened: it is missing, or not a file at all.
+std::string UnopenableReason(const std::string& path) {
+    struct stat status {};
+    std::string reason = stat(path.c_str(), &status) != 0 ? std::strerror(errno)
+                         : S_ISDIR(status.st_mode)        ? std::strerror(EISDIR)
+                                                          : "not a regular file";
+    reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
+    return reason;
+}
+
+}  // namespace
+
 bool LoadVideoPath(VideoPageModel& page, EnhanceJob& job, const std::string& path,
                    MessageSink& messages) {
     job.videoPath = path;
@@ -199,7 +218,8 @@ bool LoadVideoPath(VideoPageModel& page, EnhanceJob& job, const std::string& pat
     page.SetShowsPictures(false);
     const LoadOutcome outcome = page.Load(job, messages);
     if (outcome == LoadOutcome::kNothingToLoad) {
-        messages.ShowMessage("Cannot open " + path, {}, MessageIcon::kError);
+        messages.ShowMessage("cannot be opened (" + UnopenableReason(path) + ")", {},
+                             MessageIcon::kError);
     }
     return outcome == LoadOutcome::kLoaded;
 }

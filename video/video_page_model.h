@@ -109,7 +109,9 @@ private:
 
 // Loads path into page for the command-line front end: input kind 3 with that path, then Load
 // with no lower bound on the picture size (the commands apply their own) and no picture shown. A
-// path that names no file is reported as "Cannot open PATH". True when the video is loaded.
+// path that names no file, or something that is not a file, is reported as "cannot be opened
+// (no such file or directory)" (the system's reason, or "not a regular file"). True when the
+// video is loaded.
 bool LoadVideoPath(VideoPageModel& page, EnhanceJob& job, const std::string& path,
                    MessageSink& messages);
 

@@ -189,25 +189,31 @@ TEST(VideoCli, ExtractRefusesOrFallsShortWithAReason) {
     }
 }
 
-// A FIFO or a folder in place of the video is refused at once: opening a FIFO would wait for
-// a writer that never comes.
+// A FIFO, a folder or a missing file in place of the video is refused at once, by every command,
+// with the reason: opening a FIFO would wait for a writer that never comes.
 TEST(VideoCli, RefusesWhatIsNotAFile) {
     const std::string folder = FreshFolder("cli-not-a-file");
     ASSERT_EQ(mkfifo((folder + "/waiting.avi").c_str(), 0600), 0);
     fs::create_directory(folder + "/folder.avi");
-    const std::pair<std::string, std::string> cases[] = {{"waiting.avi", "not a regular file"},
-                                                         {"folder.avi", "is a directory"}};
+    const std::pair<std::string, std::string> cases[] = {
+        {"waiting.avi", "not a regular file"},
+        {"folder.avi", "is a directory"},
+        {"missing.avi", "no such file or directory"}};
+    const std::string err = Quoted(folder + "/err.txt");
     for (const auto& [name, reason] : cases) {
         const std::string video = Quoted(folder + "/" + name);
         for (const std::string& command :
-             {" info " + video, " enhance " + video + " -o " + Quoted(folder + "/out.bmp")}) {
+             {" info " + video, " enhance " + video + " -o " + Quoted(folder + "/out.bmp"),
+              " extract " + video + " -d " + Quoted(folder)}) {
             const std::string line = "timeout 20 " + std::string(LUMIVEX_CLI_PATH) + command;
-            const int status = std::system((line + " >/dev/null 2>&1").c_str());
+            const int status = std::system((line + " >/dev/null 2>" + err).c_str());
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << line;
+            EXPECT_NE(
+                ReadFile(folder + "/err.txt").find(name + ": cannot be opened (" + reason + ")\n"),
+                std::string::npos)
+                << line << "\n"
+                << ReadFile(folder + "/err.txt");
         }
-        const CliRun run = Cli("extract " + video + " -d " + Quoted(folder));
-        EXPECT_EQ(run.status, 1);
-        EXPECT_NE(run.err.find("cannot be opened (" + reason + ")"), std::string::npos) << run.err;
     }
     EXPECT_FALSE(fs::exists(folder + "/out.bmp"));
 }
