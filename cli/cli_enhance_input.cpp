@@ -50,13 +50,14 @@ std::string SizeText(int32_t width, int32_t height) {
 bool AddInput(EnhanceJob& job, const std::string& path, OutputSize& first) {
     FileMessageSink messages(path);
     auto image = std::make_unique<RgbImage>();
-    std::string error, warning;
-    if (!ReadImageFile(path, *image, &error, nullptr, &warning)) {
+    std::string error;
+    ImageFileFacts facts;
+    if (!ReadImageFile(path, *image, &error, &facts)) {
         messages.ShowMessage(UnreadableText(path, error));
         return false;
     }
-    if (!warning.empty()) {
-        messages.ShowMessage(warning);
+    if (!facts.warning.empty()) {
+        messages.ShowMessage(facts.warning);
     }
     const int32_t width = image->Width(), height = image->Height();
     if (job.FrameCount() > 0 && (width / 4 * 4 != job.width || height != job.height)) {

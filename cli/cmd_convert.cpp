@@ -58,16 +58,17 @@ std::optional<Failure> Convert(const ConvertOptions& options, const InterruptWat
         PrintProblem({}, *warning);
     }
     RgbImage image;
-    std::string error, warning;
-    const bool read = ReadImageFile(options.in, image, &error, nullptr, &warning);
+    std::string error;
+    ImageFileFacts facts;
+    const bool read = ReadImageFile(options.in, image, &error, &facts);
     if (watch.Interrupted()) {
         return watch.Cancellation();
     }
     if (!read) {
         return Failure{1, options.in + ": cannot be read (" + CommandLineText(error) + ")"};
     }
-    if (!warning.empty()) {
-        PrintProblem(options.in, warning);
+    if (!facts.warning.empty()) {
+        PrintProblem(options.in, facts.warning);
     }
     // A promoted picture is a new one at the default resolution; the file's dpi carries over.
     const int32_t dpiX = image.HorizontalDpi();

@@ -23,10 +23,10 @@ constexpr char kUsage[] = "[OPTIONS] FILE...";
 constexpr char kExample[] = "lumivex-cli info --json photo.jpg clip.avi";
 constexpr char kFooter[] =
     "Of each picture (BMP, JPEG, PNG or TIFF, chosen by the extension): its format, width,\n"
-    "height, bits per pixel and resolution in dpi. Of each video: its size, frames, seconds,\n"
-    "time format, duration, vertical factor, interlacing, and whether the desktop application\n"
-    "opens it (it refuses videos smaller than 100 x 100). Exit status 1 when any file could\n"
-    "not be read.";
+    "height, bits per pixel as the file stores them and resolution in dpi. Of each video: its\n"
+    "size, frames, seconds, time format, duration, vertical factor, interlacing, and whether\n"
+    "the desktop application opens it (it refuses videos smaller than 100 x 100). Exit status\n"
+    "1 when any file could not be read.";
 
 struct InfoOptions {
     std::vector<std::string> files;
@@ -39,27 +39,28 @@ bool ReportFile(const std::string& path, bool json) {
         return ReportVideo(path, json);
     }
     RgbImage image;
-    std::string error, format, warning;
-    const bool ok = ReadImageFile(path, image, &error, &format, &warning);
-    if (ok && !warning.empty()) {
-        PrintProblem(path, warning);
+    std::string error;
+    ImageFileFacts facts;
+    const bool ok = ReadImageFile(path, image, &error, &facts);
+    if (ok && !facts.warning.empty()) {
+        PrintProblem(path, facts.warning);
     }
     if (json) {
         JsonLine line;
         line.Add("path", path);
         if (ok) {
-            line.Add("type", "image").Add("format", format).Add("width", image.Width());
-            line.Add("height", image.Height()).Add("bits", image.BitsPerPixel());
+            line.Add("type", "image").Add("format", facts.format).Add("width", image.Width());
+            line.Add("height", image.Height()).Add("bits", facts.fileBitsPerPixel);
             line.Add("dpi_x", image.HorizontalDpi()).Add("dpi_y", image.VerticalDpi());
-            if (!warning.empty())
-                line.Add("warning", warning);
+            if (!facts.warning.empty())
+                line.Add("warning", facts.warning);
         } else {
             line.Add("error", CommandLineText(error));
         }
         std::printf("%s\n", line.Text().c_str());
     } else if (ok) {
-        std::printf("%s: %s, %d x %d, %d bits, %d x %d dpi\n", path.c_str(), format.c_str(),
-                    image.Width(), image.Height(), image.BitsPerPixel(), image.HorizontalDpi(),
+        std::printf("%s: %s, %d x %d, %d bits, %d x %d dpi\n", path.c_str(), facts.format.c_str(),
+                    image.Width(), image.Height(), facts.fileBitsPerPixel, image.HorizontalDpi(),
                     image.VerticalDpi());
     } else {
         PrintProblem(path, "cannot be read (" + CommandLineText(error) + ")");

@@ -340,6 +340,7 @@ bool BmpCodec::Decode(ImageStream& stream, RgbImage& image) {
     }
     if (!complete)
         Warn(kEndsEarlyWarning);
+    SetFileBitsPerPixel(info.bits);
     if (topDown)
         ReverseRows(image);
     return true;

@@ -33,6 +33,9 @@ public:
     // What was wrong with a file that still decoded (it ends early, its data is damaged in
     // places), worded for the command line; empty when nothing was.
     const std::string& Warning() const { return warning_; }
+    // Bits per pixel as the file stores them (48 for 16-bit RGB, 8 for grey, 32 for RGBA or
+    // CMYK) after a successful Decode; the picture itself holds at most 24.
+    int32_t FileBitsPerPixel() const { return fileBits_; }
 
 protected:
     bool Fail(std::string reason, std::string detail = {}) {
@@ -45,6 +48,7 @@ protected:
         detail_.clear();
         warning_.clear();
     }
+    void SetFileBitsPerPixel(int32_t bits) { fileBits_ = bits; }
     // Keeps the first warning of a call.
     void Warn(std::string text) {
         if (warning_.empty())
@@ -55,6 +59,7 @@ private:
     std::string reason_;
     std::string detail_;
     std::string warning_;
+    int32_t fileBits_ = 0;
 };
 
 // The warning of a file whose data stops before the picture does.

@@ -50,6 +50,7 @@ bool JpegCodec::Decode(ImageStream& stream, RgbImage& image) {
         return Fail(state->errors.message);
     }
     ApplyResolution(exif, *state, image);
+    SetFileBitsPerPixel(8 * state->components);
     if (state->errors.warningCode == JWRN_JPEG_EOF) {
         Warn(kEndsEarlyWarning);
     } else if (state->errors.warningCode != 0) {

@@ -100,6 +100,7 @@ bool DecodeJpegPixels(JpegDecodeState* state, ImageStream* stream, RgbImage* ima
     state->info.mem->max_memory_to_use = kMaxJpegWorkingBytes;
     InstallJpegSource(&state->info, &state->source, stream);
     jpeg_read_header(&state->info, TRUE);
+    state->components = state->info.num_components;
     state->densityUnit = state->info.density_unit;
     state->xDensity = state->info.X_density;
     state->yDensity = state->info.Y_density;

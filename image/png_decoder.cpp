@@ -14,6 +14,20 @@ namespace lumivex {
 
 namespace {
 
+// Samples per pixel of a PNG colour type (a palette index is one).
+int ChannelsOf(uint8_t colourType) {
+    switch (colourType) {
+        case SPNG_COLOR_TYPE_TRUECOLOR:
+            return 3;
+        case SPNG_COLOR_TYPE_GRAYSCALE_ALPHA:
+            return 2;
+        case SPNG_COLOR_TYPE_TRUECOLOR_ALPHA:
+            return 4;
+        default:
+            return 1;
+    }
+}
+
 struct ContextDeleter {
     void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
 };
@@ -108,6 +122,7 @@ bool PngCodec::Decode(ImageStream& stream, RgbImage& image) {
         !image.Allocate(static_cast<int32_t>(ihdr.width), static_cast<int32_t>(ihdr.height), 24)) {
         return Fail("Picture too large for memory");
     }
+    SetFileBitsPerPixel(ihdr.bit_depth * ChannelsOf(ihdr.color_type));
     error = spng_decode_image(ctx.get(), nullptr, 0, format,
                               SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE);
     std::vector<uint8_t> row(static_cast<size_t>(rowBytes));

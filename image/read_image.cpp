@@ -17,14 +17,14 @@ bool Report(std::string* error, std::string text) {
 
 }  // namespace
 
-bool ReadImageFile(const std::string& path, RgbImage& out, std::string* error, std::string* format,
-                   std::string* warning) {
+bool ReadImageFile(const std::string& path, RgbImage& out, std::string* error,
+                   ImageFileFacts* facts) {
     out.Release();
     const std::unique_ptr<ImageCodec> codec = CodecForReading(path);
     if (!codec)
         return Report(error, "Unknown file format");
-    if (format)
-        *format = codec->FormatName();
+    if (facts)
+        facts->format = codec->FormatName();
     FileImageStream stream;
     if (!stream.Open(path, FileImageStream::Mode::kReadExisting)) {
         return Report(error, std::strerror(stream.Error()));
@@ -35,8 +35,10 @@ bool ReadImageFile(const std::string& path, RgbImage& out, std::string* error, s
         const std::string& detail = codec->FailureDetail();
         return Report(error, detail.empty() ? codec->FailureReason() : detail);
     }
-    if (warning)
-        *warning = codec->Warning();
+    if (facts) {
+        facts->warning = codec->Warning();
+        facts->fileBitsPerPixel = codec->FileBitsPerPixel();
+    }
     return true;
 }
 

@@ -234,6 +234,7 @@ bool TiffCodec::Decode(ImageStream& stream, RgbImage& image) {
                         24)) {
         return Fail(kTooLarge);
     }
+    SetFileBitsPerPixel(layout.bits * layout.samples);
     const bool read = ReadsByLines(tif.get(), layout)
                           ? ReadLines(tif.get(), layout, image)
                           : ReadThroughRgba(tif.get(), layout, image, state.messages);

@@ -118,11 +118,11 @@ TEST_F(TempFolder, SavesAndReadsBackThroughTheCodecOfTheExtension) {
     const RgbImage image = test::Gradient(13, 7);
     std::string error;
     RgbImage back;
-    std::string format;
+    ImageFileFacts facts;
     for (const char* name : {"out.BMP", "out.png", "out.tif"}) {
         ASSERT_TRUE(SaveImageToPath(image, PathOf(name), &error)) << error;
-        ASSERT_TRUE(ReadImageFile(PathOf(name), back, &error, &format)) << error;
-        EXPECT_EQ(format, CodecForWriting(name)->FormatName());
+        ASSERT_TRUE(ReadImageFile(PathOf(name), back, &error, &facts)) << error;
+        EXPECT_EQ(facts.format, CodecForWriting(name)->FormatName());
         EXPECT_EQ(test::TopDownRgb(back), test::TopDownRgb(image));
     }
     // The content does not choose the codec: PNG data under another name is not read.
@@ -134,6 +134,26 @@ TEST_F(TempFolder, SavesAndReadsBackThroughTheCodecOfTheExtension) {
     EXPECT_FALSE(ReadImageFile(PathOf("none.bmp"), back, &error));
     EXPECT_EQ(error, "No such file or directory");
     EXPECT_TRUE(back.IsEmpty());
+}
+
+// Reading tells the depth the file stores, whatever depth the picture is read into.
+TEST(ReadImageFile, TellsTheFilesOwnDepth) {
+    const std::pair<const char*, int32_t> cases[] = {
+        {"bmp/g/pal1.bmp", 1},           {"bmp/g/pal4rle.bmp", 4},
+        {"bmp/g/rgb16-565.bmp", 16},     {"bmp/g/rgb32.bmp", 32},
+        {"jpeg/m_grey.jpg", 8},          {"jpeg/m_cmyk_adobe.jpg", 32},
+        {"jpeg/m_progressive.jpg", 24},  {"png/pil_palette4.png", 4},
+        {"png/pil_grey_alpha8.png", 16}, {"png/im_rgb16.png", 48},
+        {"png/im_rgba16.png", 64},       {"tiff/pil_grey8_deflate.tif", 8},
+        {"tiff/pil_palette8.tif", 8},    {"tiff/im_rgba16_deflate.tif", 64}};
+    for (const auto& [name, bits] : cases) {
+        RgbImage image;
+        std::string error;
+        ImageFileFacts facts;
+        ASSERT_TRUE(ReadImageFile(test::DataPath(name), image, &error, &facts)) << name << error;
+        EXPECT_EQ(facts.fileBitsPerPixel, bits) << name;
+        EXPECT_LE(image.BitsPerPixel(), 24) << name;
+    }
 }
 
 TEST_F(TempFolder, AFailedSaveLeavesTheOldFileAndNoTemporary) {
