@@ -22,9 +22,9 @@ struct JpegDecodeState {
     jpeg_decompress_struct info;
     JpegErrorManager errors;
     JpegSource source;
+    int components;  // colour components in the file (1 grey, 3 colour, 4 CMYK)
     // The JFIF density as the library reports it (unit 0 and 1 x 1 when the file has no JFIF
     // header).
-    int components;  // colour components in the file (1 grey, 3 colour, 4 CMYK)
     int densityUnit;
     int xDensity;
     int yDensity;

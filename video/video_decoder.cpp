@@ -507,7 +507,7 @@ void VideoDecoder::CountFrames() {
         av_packet_unref(packet_.get());
     }
     RewindToStart();
-    // count frames at a constant rate span count - 1 frame times, to within half a frame.
+    // At a constant rate, N frames span N - 1 frame times, to within half a frame.
     const AVRational frameTime = av_inv_q(frameRate_);
     if (countedFrames_ > 0 && HasFrameTimeFormat() &&
         !span.Spans(Rescaled(countedFrames_ - 1, frameTime, timeBase_),
