@@ -184,7 +184,8 @@ int RunAndWrite(EnhanceJob& job, const EnhanceOptions& options, const InterruptW
         return Report(*failure);
     }
     if (const std::string warning = NothingFusedWarning(job, record); !warning.empty()) {
-        PrintProblem(job.inputKind == kInputVideoGathered ? record.files.front() : "", warning);
+        const bool video = job.inputKind == kInputVideoGathered && !record.files.empty();
+        PrintProblem(video ? record.files.front() : "", warning);
     }
     if (!quiet) {
         // With the report on stdout, the lines for people go to stderr.
