@@ -30,9 +30,9 @@ bool DescribeVideo(const std::string& path, VideoInfo& info, MessageSink& messag
 }
 
 bool IsVideoFileName(const std::string& path) {
-    static constexpr std::array<const char*, 20> kExtensions = {
-        ".avi", ".mpg", ".mpeg", ".mpe", ".m1v",  ".m2v", ".vob",  ".mp4", ".m4v", ".mov",
-        ".mkv", ".wmv", ".ts",   ".mts", ".m2ts", ".dv",  ".webm", ".3gp", ".flv", ".ogv"};
+    static constexpr std::array<const char*, 22> kExtensions = {
+        ".avi", ".mpg", ".mpeg", ".mpe",  ".m1v", ".m2v",  ".vob", ".mp4", ".m4v", ".mov", ".mkv",
+        ".wmv", ".ts",  ".mts",  ".m2ts", ".dv",  ".webm", ".3gp", ".flv", ".ogv", ".asf", ".mxf"};
     const std::string extension = LowerCaseExtension(path);
     return std::find(kExtensions.begin(), kExtensions.end(), extension) != kExtensions.end();
 }
