@@ -10,6 +10,7 @@
 #include <numeric>
 
 #include "engine/parallel.h"
+#include "video/frame_rotation.h"
 #include "video/memory_input.h"
 
 namespace lumivex::video {
@@ -165,7 +166,8 @@ void VideoDecoder::Close() {
     draining_ = false;
     streamIndex_ = -1;
     frameRate_ = {0, 1};
-    width_ = height_ = 0;
+    width_ = height_ = codedWidth_ = codedHeight_ = 0;
+    turns_ = 0;
     seekable_ = false;
     lastFrameIndex_ = -1;
     lastMediaTime_ = 0;
@@ -291,8 +293,11 @@ bool VideoDecoder::OpenStream(std::string* error) {
     timeBase_ = stream->time_base;
     frameRate_ = ConstantFrameRate(stream);
     startTimestamp_ = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
-    width_ = parameters->width;
-    height_ = parameters->height;
+    codedWidth_ = parameters->width;
+    codedHeight_ = parameters->height;
+    turns_ = ClockwiseQuarterTurns(stream);
+    width_ = turns_ % 2 == 0 ? codedWidth_ : codedHeight_;
+    height_ = turns_ % 2 == 0 ? codedHeight_ : codedWidth_;
     seekable_ = format_->pb != nullptr && (format_->pb->seekable & AVIO_SEEKABLE_NORMAL) != 0;
     CountFrames();
     KeepPalette();
@@ -309,8 +314,10 @@ bool VideoDecoder::PreferredAspectRatio(int64_t& x, int64_t& y) const {
     if (sample.num <= 0 || sample.den <= 0) {
         return false;
     }
-    x = int64_t{width_} * sample.num;
-    y = int64_t{height_} * sample.den;
+    // A quarter turn puts the sample's width upright.
+    const bool turned = turns_ % 2 != 0;
+    x = int64_t{width_} * (turned ? sample.den : sample.num);
+    y = int64_t{height_} * (turned ? sample.num : sample.den);
     const int64_t divisor = std::gcd(x, y);
     x /= divisor;
     y /= divisor;
@@ -736,8 +743,8 @@ bool VideoDecoder::Convert(const AVFrame* source, BgrFrame& frame) {
     bool fullRange = source->color_range == AVCOL_RANGE_JPEG;
     const AVPixelFormat format = PlainFormat(static_cast<AVPixelFormat>(source->format), fullRange);
     scaler_.reset(sws_getCachedContext(scaler_.release(), source->width, source->height, format,
-                                       width_, height_, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr,
-                                       nullptr, nullptr));
+                                       codedWidth_, codedHeight_, AV_PIX_FMT_BGR24, SWS_BICUBIC,
+                                       nullptr, nullptr, nullptr));
     if (!scaler_) {
         return false;
     }
@@ -746,9 +753,9 @@ bool VideoDecoder::Convert(const AVFrame* source, BgrFrame& frame) {
                              1 << 16, 1 << 16);
     // The scaler's vector code may write past the end of each row, so it fills a padded top-down
     // buffer whose rows are then copied, bottom row first, into the frame.
-    const int32_t rowBytes = width_ * 3;
+    const int32_t rowBytes = codedWidth_ * 3;
     const int32_t scratchStride = FFALIGN(rowBytes, 64) + 64;
-    scratch_.resize(static_cast<size_t>(scratchStride) * (height_ + 1));
+    scratch_.resize(static_cast<size_t>(scratchStride) * (codedHeight_ + 1));
     uint8_t* planes[4] = {scratch_.data(), nullptr, nullptr, nullptr};
     int strides[4] = {scratchStride, 0, 0, 0};
     if (sws_scale(scaler_.get(), source->data, source->linesize, 0, source->height, planes,
@@ -765,6 +772,10 @@ bool VideoDecoder::Convert(const AVFrame* source, BgrFrame& frame) {
     const size_t bytes = static_cast<size_t>(frame.stride) * static_cast<size_t>(height_);
     if (frame.bytes.size() != bytes) {
         frame.bytes.assign(bytes, 0);
+    }
+    if (turns_ != 0) {
+        CopyTurned(scratch_.data(), scratchStride, codedWidth_, codedHeight_, turns_, frame);
+        return true;
     }
     for (int32_t y = 0; y < height_; ++y) {
         std::memcpy(frame.bytes.data() + static_cast<size_t>(height_ - 1 - y) * frame.stride,

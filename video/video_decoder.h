@@ -117,8 +117,11 @@ private:
     AVRational frameRate_{0, 1};
     int64_t startTimestamp_ = 0;
     int64_t reorderShift_ = 0;  // how late reordered frames are stamped (AlignReorderedTimestamps)
-    int32_t width_ = 0;
+    int32_t width_ = 0;         // the picture as shown, after turns_
     int32_t height_ = 0;
+    int32_t codedWidth_ = 0;  // the picture as decoded
+    int32_t codedHeight_ = 0;
+    int turns_ = 0;  // quarter turns clockwise the stream asks to be shown with
     bool seekable_ = false;
     int64_t countedFrames_ = 0;  // frames counted at opening; 0 = not counted
     KeyFrameIndex keyFrames_;    // filled while counting

@@ -220,15 +220,17 @@ namespace {
 
 // Frames decoded after a seek are byte for byte the frames the ffmpeg program decodes from the
 // start (references in tests/data/video, see its README), in files with padded rows and B-frames
-// (in AVI, which stamps each frame with the time of the packet that let it out), and in a palette
-// stream whose colours come only with its first packet.
+// (in AVI, which stamps each frame with the time of the packet that let it out), in a palette
+// stream whose colours come only with its first packet, and turned as a stream asks (a phone's
+// upright video).
 TEST(VideoDecoder, FramesEqualTheReferenceDecoder) {
     const std::string data = std::string(LUMIVEX_TEST_DATA) + "/video/";
     const std::pair<std::string, int64_t> cases[] = {
         {"b_mpeg4_100x100.avi", 25},      {"b_mpeg4_100x100.avi", 31},
         {"mpeg1_118x96_bframes.mpg", 50}, {"mpeg1_118x96_bframes.mpg", 13},
         {"mpeg4_64x48_bframes.avi", 17},  {"h264_64x48_bframes.avi", 22},
-        {"h264_64x48_bframes.avi", 23},   {"pal8_raw_64x48.avi", 6}};
+        {"h264_64x48_bframes.avi", 23},   {"pal8_raw_64x48.avi", 6},
+        {"rotated90_64x48.mp4", 5},       {"rotated270_64x48.mp4", 5}};
     for (const auto& [file, position] : cases) {
         const std::string name = file.substr(0, file.rfind('.'));
         VideoDecoder decoder;
