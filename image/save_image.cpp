@@ -1,6 +1,7 @@
 #include "image/save_image.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -110,13 +111,27 @@ std::string FinalTarget(const std::string& path) {
     return current;
 }
 
+// Waits up to a twentieth of a second for fd to take more bytes, or for a signal.
+void WaitUntilWritable(int fd) {
+    pollfd entry{fd, POLLOUT, 0};
+    (void)::poll(&entry, 1, 50);
+}
+
 bool WriteAll(int fd, const char* data, size_t size, std::string* why) {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR && !Abandoned())
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
+            const bool full = errno == EAGAIN;  // a FIFO or device opened without blocking
+            if (Abandoned()) {
+                *why = kAbandonedText;
+                return false;
+            }
+            if (full)
+                WaitUntilWritable(fd);
             continue;
+        }
         if (n <= 0) {
-            *why = n < 0 && errno == EINTR ? kAbandonedText : SystemText(n < 0 ? errno : EIO);
+            *why = SystemText(n < 0 ? errno : EIO);
             return false;
         }
         data += n;
@@ -166,6 +181,23 @@ int EncodeToMemory(const ContentWriter& write, std::string* why) {
     return fd;
 }
 
+// Opens a FIFO or a device for writing without blocking: a FIFO that has no reader yet is tried
+// again every twentieth of a second, so that a save abandoned at any moment (a signal) stops the
+// wait, where a blocking open would wait for a reader for ever. The descriptor stays non-blocking;
+// WriteAll waits for it. -1 with errno set (EINTR when abandoned).
+int OpenWithoutBlocking(const std::string& target) {
+    for (;;) {
+        const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd >= 0 || errno != ENXIO)
+            return fd;
+        if (Abandoned()) {
+            errno = EINTR;
+            return -1;
+        }
+        (void)::poll(nullptr, 0, 50);
+    }
+}
+
 // A FIFO, a character device or a named descriptor: the encoded content, written straight in.
 bool WriteToStream(const std::string& path, const std::string& target, const ContentWriter& write,
                    std::string* error, std::string* reason) {
@@ -178,11 +210,10 @@ bool WriteToStream(const std::string& path, const std::string& target, const Con
         return Report(error, reason, "Cannot write " + path, kAbandonedText);
     }
     const int named = NamedDescriptor(target);
-    const int fd = named >= 0 ? ::fcntl(named, F_DUPFD_CLOEXEC, 0)
-                              : ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    const int fd = named >= 0 ? ::fcntl(named, F_DUPFD_CLOEXEC, 0) : OpenWithoutBlocking(target);
     bool ok = fd >= 0;
     if (!ok)
-        why = SystemText(errno);
+        why = errno == EINTR ? kAbandonedText : SystemText(errno);
     ok = ok && CopyContent(content, fd, &why);
     if (fd >= 0 && ::close(fd) != 0 && ok && errno != EINTR) {
         why = SystemText(errno);

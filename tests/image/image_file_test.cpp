@@ -1,13 +1,17 @@
 // Streams, codec choice by extension, and saving/reading pictures by path.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "image/image_codec.h"
@@ -154,6 +158,35 @@ TEST(ReadImageFile, TellsTheFilesOwnDepth) {
         EXPECT_EQ(facts.fileBitsPerPixel, bits) << name;
         EXPECT_LE(image.BitsPerPixel(), 24) << name;
     }
+}
+
+// A save into a FIFO that nobody reads stops as soon as it is abandoned (a signal), however late
+// that comes: it never sits in a blocking open. Should it still wait after five seconds, a reader
+// lets it finish, and the test fails instead of hanging.
+TEST_F(TempFolder, AnAbandonedSaveStopsWaitingForAFifoReader) {
+    const std::string fifo = PathOf("out.bmp");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::atomic<bool> abandon{false}, returned{false};
+    AbandonSavesWhen(&abandon);
+    std::thread later([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        abandon = true;
+        for (int waited = 0; waited < 500 && !returned; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!returned) {
+            const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+            while (!returned)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            ::close(reader);
+        }
+    });
+    std::string error;
+    const bool saved = SaveImageToPath(test::Gradient(8, 8), fifo, &error);
+    returned = true;
+    later.join();
+    AbandonSavesWhen(nullptr);
+    EXPECT_FALSE(saved);
+    EXPECT_NE(error.find("interrupted"), std::string::npos) << error;
 }
 
 TEST_F(TempFolder, AFailedSaveLeavesTheOldFileAndNoTemporary) {
