@@ -570,6 +570,9 @@ void VideoDecoder::AlignReorderedTimestamps() {
 }
 
 void VideoDecoder::CarryPalette(AVPacket* packet) {
+    if (codec_->pix_fmt != AV_PIX_FMT_PAL8) {
+        return;  // only palette streams have colours to carry
+    }
     size_t size = 0;
     if (const uint8_t* colours = av_packet_get_side_data(packet, AV_PKT_DATA_PALETTE, &size)) {
         palette_.assign(colours, colours + size);
